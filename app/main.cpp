@@ -1,0 +1,37 @@
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "Main.h"
+
+namespace {
+
+// Qt aborts with a long diagnostic when no display is reachable; say plainly
+// what is missing instead.
+bool displayReachable()
+{
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return true;
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!displayReachable()) {
+        std::fputs("palvorn-enemy-creator needs a graphical display, but neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set; start it from a desktop session or under a virtual "
+                   "one, for example: xvfb-run ./scripts/run.sh\n",
+                   stderr);
+        return EXIT_FAILURE;
+    }
+    QApplication app(argc, argv);
+    Main wizard;
+    wizard.show();
+    return app.exec();
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Every call the windows make to the platform that a test must be able to
+// answer without a modal loop or a real process: the program folder, warning
+// boxes, the file-open dialog and the build script launcher. Each has a real
+// default; tests install their own with the set* functions (an empty function
+// restores the default).
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class QWidget;
+
+namespace platform {
+
+// Folder of the executable; NAME.asm goes there and the build script runs there.
+QString programFolder();
+void setProgramFolder(const QString& folder);  // empty: back to the executable's folder
+
+enum class Buttons { Ok, OkCancel };
+using WarningBox = std::function<void(QWidget* parent, const QString& title, const QString& text, Buttons)>;
+// A modal warning box (exclamation icon); returns when it is closed.
+void warn(QWidget* parent, const QString& title, const QString& text, Buttons buttons = Buttons::Ok);
+void setWarningBox(WarningBox box);
+
+// Returns the chosen file, or an empty string when the user cancelled.
+using OpenFileDialog = std::function<QString(QWidget* parent, const QString& filter)>;
+QString openFile(QWidget* parent, const QString& filter);
+void setOpenFileDialog(OpenFileDialog dialog);
+
+// Starts the build script detached, hidden, in folder, with exactly one
+// argument. Returns an empty string on success, otherwise the reason.
+using ScriptLauncher = std::function<QString(const QString& script, const QString& argument, const QString& folder)>;
+QString startScript(const QString& script, const QString& argument, const QString& folder);
+void setScriptLauncher(ScriptLauncher launcher);
+
+// asm.bat on Windows, asm.sh elsewhere.
+QString buildScriptName();
+
+}  // namespace platform
