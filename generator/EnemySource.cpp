@@ -63,7 +63,13 @@ std::string EnemySourceText(const EnemyValues& v)
     checkText(v.robotX, "RobotX");
     checkText(v.robotTo, "RobotTo");
 
+    // Sized once for the sprite blocks, which are nearly all of the file.
+    std::size_t spriteChars = 0;
+    for (const Sprite& s : v.sprites)
+        spriteChars += WriteImageSize(s);
     std::string out;
+    out.reserve(1024 + v.name.size() + v.minHP.size() + v.increment.size() + v.money.size() + v.robotY.size() +
+                v.robotX.size() + v.robotTo.size() + spriteChars);
     appendLine(out, ";Created with the Palvorn - External Enemy Maker");
     appendLine(out, ";Enemy data and sprites for the Palvorn battle engine; build with asm NAME");
     appendLine(out, " .db \"PalvTRbt\"");

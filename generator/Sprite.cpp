@@ -1,6 +1,8 @@
 #include "Sprite.h"
 
+#include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 namespace palvorn {
 
@@ -48,25 +50,40 @@ std::uint8_t GetByte(const Sprite& sprite, int x, int y)
     return value;
 }
 
+std::size_t WriteImageSize(const Sprite& sprite)
+{
+    const auto perRow = static_cast<std::size_t>(sprite.bytesPerRow());
+    const std::size_t rowLine = 5 + (perRow == 0 ? 0 : 4 * perRow - 1) + 2;  // " .db " $HH,... CR LF
+    return 5 + std::to_string(sprite.packedSize()).size() + 2 + rowLine * static_cast<std::size_t>(sprite.height());
+}
+
 void WriteImage(std::string& out, const Sprite& sprite)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
+    const std::size_t start = out.size();
+    out.resize(start + WriteImageSize(sprite));
+    // Filled through a pointer into the sized buffer: one growth per sprite,
+    // none per byte, whatever the sprite's size.
+    char* p = out.data() + start;
+    const auto put = [&p](std::string_view text) {
+        std::memcpy(p, text.data(), text.size());
+        p += text.size();
+    };
+    put(" .db ");
+    put(std::to_string(sprite.packedSize()));
+    put("\r\n");
     const int perRow = sprite.bytesPerRow();
-    out.reserve(out.size() + 16 + static_cast<std::size_t>(sprite.height()) * (7 + 4 * perRow));
-    out += " .db ";
-    out += std::to_string(sprite.packedSize());
-    out += "\r\n";
     for (int y = 0; y < sprite.height(); ++y) {
-        out += " .db ";
+        put(" .db ");
         const std::uint8_t* bytes = sprite.row(y);
         for (int i = 0; i < perRow; ++i) {
             if (i > 0)
-                out += ',';
-            out += '$';
-            out += kHex[bytes[i] >> 4];
-            out += kHex[bytes[i] & 0xF];
+                *p++ = ',';
+            *p++ = '$';
+            *p++ = kHex[bytes[i] >> 4];
+            *p++ = kHex[bytes[i] & 0xF];
         }
-        out += "\r\n";
+        put("\r\n");
     }
 }
 

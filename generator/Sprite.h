@@ -1,6 +1,7 @@
 #pragma once
 // Monochrome sprite pictures and their packed byte form. Plain C++, no Qt.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -53,5 +54,7 @@ std::uint8_t GetByte(const Sprite& sprite, int x, int y);
 // Appends the sprite block: " .db SIZE", then one " .db $HH,$HH,..." line per
 // row, top to bottom, each line ended by CR LF.
 void WriteImage(std::string& out, const Sprite& sprite);
+// The number of characters WriteImage appends for this sprite.
+std::size_t WriteImageSize(const Sprite& sprite);
 
 }  // namespace palvorn
