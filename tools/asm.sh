@@ -1,0 +1,96 @@
+#!/bin/sh
+# asm.sh NAME: builds the calculator program NAME.8XP from NAME.asm, both in
+# the working directory. The program starts it there, detached and with its
+# output discarded, so it reports only through files: NAME.8XP appears whole
+# on success; on failure there is no NAME.8XP and NAME.log says why.
+#
+# Chain: a copy of NAME.asm adapted to pasmo's syntax -> pasmo -> raw binary
+# -> palvorn-8xp (beside this script) -> NAME.8XP. NAME.asm is never changed.
+# Any script of this name that takes the same argument can replace this one.
+
+if [ "$#" -ne 1 ]; then
+    echo "usage: asm.sh NAME   (builds NAME.8XP from NAME.asm in the working directory)" >&2
+    exit 2
+fi
+
+name=$1
+# The ./ keeps a name that begins with "-" from being read as an option.
+src=./$name.asm
+out=./$name.8XP
+log=./$name.log
+part=./.asm-sh-$$.8XP.part
+tools=$(dirname -- "$0")
+wrapper=$tools/palvorn-8xp
+work=
+
+cleanup() {
+    if [ -n "$work" ]; then rm -rf -- "$work"; fi
+    rm -f -- "$part"
+}
+trap cleanup EXIT
+trap 'exit 1' HUP INT TERM
+
+# fail MESSAGE...: writes the log, leaves no NAME.8XP, ends the script.
+# The output of the failed tool, if any, is in $work/tool.out.
+fail() {
+    {
+        printf 'asm.sh: building %s.8XP from %s.asm failed.\n' "$name" "$name"
+        printf '%s\n' "$@"
+        if [ -n "$work" ] && [ -s "$work/tool.out" ]; then
+            echo "--- tool output:"
+            cat -- "$work/tool.out"
+        fi
+    } > "$log"
+    rm -f -- "$out"
+    exit 1
+}
+
+# An older result or report must not pass for this run's.
+rm -f -- "$out" "$log"
+
+if [ ! -f "$src" ] || [ ! -r "$src" ]; then
+    fail "$name.asm was not found or cannot be read in $(pwd)."
+fi
+if ! command -v pasmo > /dev/null 2>&1; then
+    fail "The Z80 assembler pasmo is not installed: install the Debian package pasmo (apt-get install pasmo)."
+fi
+if [ ! -x "$wrapper" ]; then
+    fail "The calculator file wrapper palvorn-8xp is missing beside asm.sh in $(cd -- "$tools" && pwd)." \
+        "It is built with the program; building it needs the Debian package libtifiles-dev (apt-get install libtifiles-dev)."
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/asm-sh.XXXXXX") || {
+    work=
+    fail "Cannot create a temporary folder."
+}
+
+# pasmo's dialect: "db" instead of ".db", no ".end" (its END line ends the
+# source). The ".end" line becomes empty rather than vanishing, so that
+# line numbers in pasmo's messages are those of NAME.asm. Line ends lose
+# their carriage returns.
+cr=$(printf '\r')
+if ! sed -e "s/$cr\$//" \
+        -e 's/^\([[:space:]]*\)[.][dD][bB]\([[:space:]]\)/\1db\2/' \
+        -e 's/^[[:space:]]*[.][eE][nN][dD][[:space:]]*$//' \
+        "$src" > "$work/source.asm" 2> "$work/tool.out"; then
+    fail "Cannot make the assembler's copy of $name.asm."
+fi
+
+if ! pasmo --bin "$work/source.asm" "$work/program.bin" > "$work/tool.out" 2>&1; then
+    fail "pasmo rejected $name.asm (line numbers are those of $name.asm; source.asm is its adapted copy)."
+fi
+
+"$wrapper" "$name" "$work/program.bin" "$work/program.8xp" > "$work/tool.out" 2>&1
+status=$?
+if [ "$status" -eq 127 ]; then
+    fail "palvorn-8xp could not start; a missing shared library is usually the calculator file library:" \
+        "install the Debian package libtifiles2-11 (or libtifiles-dev)."
+elif [ "$status" -ne 0 ]; then
+    fail "palvorn-8xp could not make the calculator program file."
+fi
+
+# Copy next to the target first so the final rename is atomic.
+if ! cp -- "$work/program.8xp" "$part" 2> "$work/tool.out" || ! mv -f -- "$part" "$out" 2> "$work/tool.out"; then
+    fail "Cannot write $name.8XP in $(pwd)."
+fi
+exit 0
