@@ -1,0 +1,157 @@
+// Writing an enemy file, measured against the cheapest way to put the same
+// bytes on disk: one write call of a prepared buffer. The ratio of the two is
+// printed at the end of the run.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "EnemySource.h"
+
+namespace {
+
+std::filesystem::path g_folder;
+
+// Five sprites side × side of random pixels; the same every run.
+palvorn::EnemyValues enemy(int side)
+{
+    std::mt19937 random(20261210u + static_cast<unsigned>(side));
+    palvorn::EnemyValues v;
+    v.name = "Bench";
+    v.minHP = "20";
+    v.increment = "5";
+    v.highDefense = 5;
+    v.lowDefense = 4;
+    v.highAttack = 6;
+    v.lowAttack = 3;
+    v.specialAttack = 7;
+    v.blockChance = 3;
+    v.attacks = 5;
+    v.itemPosition = 1;
+    v.money = "15";
+    v.robotY = std::to_string(64 - side);
+    v.robotX = std::to_string(96 - side);
+    v.robotTo = std::to_string(96 - side - 16);
+    for (palvorn::Sprite& s : v.sprites) {
+        s = palvorn::Sprite(side, side);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x)
+                s.setPixel(x, y, random() & 1u);
+    }
+    return v;
+}
+
+const palvorn::EnemyValues& cachedEnemy(int side)
+{
+    static std::map<int, palvorn::EnemyValues> cache;
+    auto it = cache.find(side);
+    if (it == cache.end())
+        it = cache.emplace(side, enemy(side)).first;
+    return it->second;
+}
+
+void WriteEnemySource(benchmark::State& state)
+{
+    const palvorn::EnemyValues& values = cachedEnemy(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(palvorn::WriteEnemySource(g_folder, values));
+    state.SetBytesProcessed(state.iterations() *
+                            static_cast<std::int64_t>(palvorn::EnemySourceText(values).size()));
+}
+
+// The text alone, without the disk: time per pixel shows the packing is linear.
+void EnemySourceText(benchmark::State& state)
+{
+    const palvorn::EnemyValues& values = cachedEnemy(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(palvorn::EnemySourceText(values));
+    state.SetItemsProcessed(state.iterations() * 5 * state.range(0) * state.range(0));
+}
+
+void PlainWrite(benchmark::State& state)
+{
+    const std::string text = palvorn::EnemySourceText(cachedEnemy(static_cast<int>(state.range(0))));
+    const std::string path = (g_folder / "Plain.asm").string();
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) {
+            state.SkipWithError("plain write failed");
+            if (fd >= 0)
+                ::close(fd);
+            break;
+        }
+        ::close(fd);
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
+}
+
+BENCHMARK(WriteEnemySource)->Arg(40)->Arg(1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlainWrite)->Arg(40)->Arg(1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EnemySourceText)->Arg(40)->Arg(1024)->Unit(benchmark::kMicrosecond);
+
+// The console table, plus the mean real time of each benchmark for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean"))
+                continue;
+            auto& [sum, count] = times_[run.run_name.function_name + "/" + run.run_name.args];
+            sum += run.GetAdjustedRealTime();
+            ++count;
+        }
+    }
+    double mean(const std::string& name) const
+    {
+        const auto it = times_.find(name);
+        return it == times_.end() || it->second.second == 0 ? 0 : it->second.first / it->second.second;
+    }
+
+private:
+    std::map<std::string, std::pair<double, int>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+
+    std::string folder = (std::filesystem::temp_directory_path() / "palvorn-bench-XXXXXX").string();
+    if (!::mkdtemp(folder.data())) {
+        std::perror("cannot make a temporary folder");
+        return 1;
+    }
+    g_folder = folder;
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    for (const char* side : {"40", "1024"}) {
+        const double writer = reporter.mean(std::string("WriteEnemySource/") + side);
+        const double plain = reporter.mean(std::string("PlainWrite/") + side);
+        if (writer > 0 && plain > 0)
+            std::cout << "five " << side << " x " << side << " sprites: writer " << writer << " us, plain write "
+                      << plain << " us, ratio " << writer / plain << "\n";
+    }
+
+    std::error_code ignored;
+    std::filesystem::remove_all(g_folder, ignored);
+    return 0;
+}
