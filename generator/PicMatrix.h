@@ -10,12 +10,20 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <filesystem>
 #include <functional>
+#include <string>
 
 #include "EnemySource.h"
 
+class QGridLayout;
 class QLabel;
 class QPushButton;
+
+// A text as the file holds it: one byte per character. Text outside ASCII is
+// passed on as UTF-8 so that the writer refuses it instead of writing a
+// silently changed name.
+std::string fileText(const QString& text);
 
 class PicMatrix : public QWidget {
     Q_OBJECT
@@ -45,6 +53,9 @@ public:
     // Gathers the enemy values now and writes NAME.asm into the program folder.
     // Returns the path written; throws palvorn::InvalidName or palvorn::WriteError.
     std::filesystem::path WriteFile();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void OkBut_Click();
