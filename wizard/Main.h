@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 
+class QFrame;
 class QLabel;
 class QPushButton;
 
@@ -19,6 +20,7 @@ public:
     ~Main() override;
 
     static constexpr int kSizeLimit = 200;  // packed bytes a step may hold
+    static constexpr int kSteps = 5;
 
     int CurStep = 1;
     std::array<int, 6> SpriteSize{};      // index 1..5 used
@@ -31,6 +33,9 @@ public:
     // Puts a picture into the Sprite box (an intake, before InitPic).
     void setSpritePicture(const QImage& picture);
     QImage spritePicture() const { return picture_; }
+
+    // The pose word of a step, 1..5.
+    static QString poseWord(int step);
 
 public slots:
     void NewBut_Click();
@@ -47,6 +52,7 @@ protected:
 
 private:
     void centreSprite();
+    void showSizeOf(int step);
 
     QImage picture_;  // what the Sprite box shows
     QPushButton* NextBut = nullptr;
@@ -58,4 +64,6 @@ private:
     QLabel* SizeLbl = nullptr;
     QPushButton* ClipboardBut = nullptr;
     QPushButton* NewBut = nullptr;
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
 };

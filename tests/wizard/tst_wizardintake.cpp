@@ -1,0 +1,280 @@
+// Pictures entering the wizard from a bitmap file and from the clipboard, and
+// how each is measured, placed and held against the size limit.
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+
+#include "Platform.h"
+#include "WizardHarness.h"
+
+using harness::control;
+
+enum class Source { File, Clipboard };
+Q_DECLARE_METATYPE(Source)
+
+namespace {
+
+struct Warning {
+    QWidget* parent;
+    QString title;
+    QString text;
+};
+
+// What an intake may change; a refused intake must leave all of it alone.
+struct Seen {
+    qint64 picture;
+    QRect place;
+    int size;
+    QString sizeText;
+    bool nextEnabled;
+    bool backEnabled;
+    QStringList placement;
+
+    bool operator==(const Seen&) const = default;
+};
+
+}  // namespace
+
+class WizardIntake : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void measuring_data();
+    void measuring();
+    void overLimitThenWithin_data();
+    void overLimitThenWithin();
+    void refusedIntakeChangesNothing_data();
+    void refusedIntakeChangesNothing();
+
+private:
+    void click(const char* button);
+    void takeIn(Source source, const QImage& picture);
+    Seen seen() const;
+
+    std::unique_ptr<Main> wizard;
+    std::unique_ptr<QTemporaryDir> folder;
+    QString chosenFile;          // what the file-open dialog answers
+    QStringList filters;         // what it was asked with
+    QList<QWidget*> dialogParents;
+    QList<Warning> warnings;
+};
+
+void WizardIntake::init()
+{
+    folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(folder->isValid());
+    chosenFile.clear();
+    filters.clear();
+    dialogParents.clear();
+    warnings.clear();
+    platform::setOpenFileDialog([this](QWidget* parent, const QString& filter) {
+        filters << filter;
+        dialogParents << parent;
+        return chosenFile;
+    });
+    platform::setWarningBox([this](QWidget* parent, const QString& title, const QString& text, platform::Buttons) {
+        warnings << Warning{parent, title, text};
+    });
+    wizard = harness::showWizard();
+    QVERIFY(wizard);
+}
+
+void WizardIntake::cleanup()
+{
+    wizard.reset();
+    platform::setOpenFileDialog({});
+    platform::setWarningBox({});
+    QGuiApplication::clipboard()->clear();
+    folder.reset();
+    QVERIFY(harness::otherWindowsGone());
+}
+
+void WizardIntake::click(const char* button)
+{
+    auto* target = control<QPushButton>(wizard.get(), button);
+    QVERIFY2(target, button);
+    QTest::mouseClick(target, Qt::LeftButton);
+}
+
+void WizardIntake::takeIn(Source source, const QImage& picture)
+{
+    if (source == Source::Clipboard) {
+        QGuiApplication::clipboard()->setImage(picture);
+        click("ClipboardBut");
+        return;
+    }
+    chosenFile = folder->filePath(QStringLiteral("%1x%2.bmp").arg(picture.width()).arg(picture.height()));
+    QVERIFY(picture.save(chosenFile, "BMP"));
+    click("Browse");
+    QCOMPARE(filters.size(), 1);
+    QCOMPARE(dialogParents.takeFirst(), wizard.get());
+    const QString filter = filters.takeFirst();
+    // One entry, described as "Bitmaps (.bmp)", showing *.bmp.
+    QVERIFY2(!filter.contains(QLatin1String(";;")), qPrintable(filter));
+    QVERIFY2(filter.startsWith(QLatin1String("Bitmaps (.bmp)")), qPrintable(filter));
+    QVERIFY2(filter.endsWith(QLatin1String("(*.bmp)")), qPrintable(filter));
+}
+
+Seen WizardIntake::seen() const
+{
+    QStringList placement;
+    if (PicMatrix* worker = PicMatrix::existing())
+        placement << worker->lblRobotY << worker->lblRobotX << worker->lblRobotTo;
+    return Seen{wizard->spritePicture().cacheKey(),
+                control<QLabel>(wizard.get(), "Sprite")->geometry(),
+                wizard->SpriteSize[wizard->CurStep],
+                control<QLabel>(wizard.get(), "SizeLbl")->text(),
+                control<QPushButton>(wizard.get(), "NextBut")->isEnabled(),
+                control<QPushButton>(wizard.get(), "BackBut")->isEnabled(),
+                placement};
+}
+
+void WizardIntake::measuring_data()
+{
+    QTest::addColumn<Source>("source");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QSize>("pictureSize");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QStringList>("placement");  // RobotY, RobotX, RobotTo
+
+    // Rows at step 2 first take in 24 x 32 at step 1; its placement must stay.
+    const QStringList stepOne{"32", "72", "56"};
+    for (const auto& [source, name] : {std::pair{Source::File, "file"}, std::pair{Source::Clipboard, "clipboard"}}) {
+        const auto row = [name](const char* what) { return qPrintable(QStringLiteral("%1 %2").arg(name, what)); };
+        QTest::newRow(row("40x40 at the limit")) << source << 1 << QSize(40, 40) << 200 << true << QStringList{"24", "56", "40"};
+        QTest::newRow(row("41x40 over the limit")) << source << 1 << QSize(41, 40) << 240 << false << QStringList{"24", "55", "39"};
+        QTest::newRow(row("8x8 one byte a row")) << source << 1 << QSize(8, 8) << 8 << true << QStringList{"56", "88", "72"};
+        QTest::newRow(row("12x10 padded row")) << source << 1 << QSize(12, 10) << 20 << true << QStringList{"54", "84", "68"};
+        QTest::newRow(row("24x32 placement")) << source << 1 << QSize(24, 32) << 96 << true << stepOne;
+        QTest::newRow(row("100x10 negative placement")) << source << 1 << QSize(100, 10) << 130 << true << QStringList{"54", "-4", "-20"};
+        QTest::newRow(row("100x10 at step 2")) << source << 2 << QSize(100, 10) << 130 << true << stepOne;
+        QTest::newRow(row("41x40 at step 2")) << source << 2 << QSize(41, 40) << 240 << false << stepOne;
+    }
+}
+
+void WizardIntake::measuring()
+{
+    QFETCH(Source, source);
+    QFETCH(int, step);
+    QFETCH(QSize, pictureSize);
+    QFETCH(int, size);
+    QFETCH(bool, enabled);
+    QFETCH(QStringList, placement);
+
+    if (step == 2) {
+        takeIn(source, harness::testSprite(24, 32));
+        click("NextBut");
+    }
+    QCOMPARE(wizard->CurStep, step);
+    auto* sprite = control<QLabel>(wizard.get(), "Sprite");
+    const int top = sprite->y();
+
+    const QImage picture = harness::testSprite(pictureSize.width(), pictureSize.height());
+    takeIn(source, picture);
+
+    QCOMPARE(wizard->spritePicture().convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(sprite->size(), pictureSize);
+    QCOMPARE(sprite->x(), int(std::floor((wizard->width() - pictureSize.width()) / 2.0)));
+    QCOMPARE(sprite->y(), top);
+    QCOMPARE(wizard->SpriteSize[step], size);
+    QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: %1").arg(size));
+    QCOMPARE(control<QPushButton>(wizard.get(), "NextBut")->isEnabled(), enabled);
+    QCOMPARE(control<QPushButton>(wizard.get(), "BackBut")->isEnabled(), enabled);
+    QVERIFY(wizard->SaveSprite[step].isNull());  // slots are written by leaving the step
+
+    PicMatrix* worker = PicMatrix::existing();
+    QVERIFY(worker);
+    QVERIFY(!worker->isVisible());
+    QCOMPARE((QStringList{worker->lblRobotY, worker->lblRobotX, worker->lblRobotTo}), placement);
+}
+
+void WizardIntake::overLimitThenWithin_data()
+{
+    QTest::addColumn<Source>("source");
+    QTest::newRow("file") << Source::File;
+    QTest::newRow("clipboard") << Source::Clipboard;
+}
+
+void WizardIntake::overLimitThenWithin()
+{
+    QFETCH(Source, source);
+    click("NextBut");
+
+    takeIn(source, harness::testSprite(41, 40));
+    click("NextBut");
+    click("BackBut");
+    QCOMPARE(wizard->CurStep, 2);  // held at the step
+
+    takeIn(source, harness::testSprite(40, 40));
+    QVERIFY(control<QPushButton>(wizard.get(), "NextBut")->isEnabled());
+    QVERIFY(control<QPushButton>(wizard.get(), "BackBut")->isEnabled());
+    click("NextBut");
+    QCOMPARE(wizard->CurStep, 3);
+    QCOMPARE(wizard->SpriteSize[2], 200);
+}
+
+void WizardIntake::refusedIntakeChangesNothing_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("warns");
+
+    QTest::newRow("empty clipboard") << "clipboard" << false;
+    QTest::newRow("cancelled dialog") << "cancel" << false;
+    QTest::newRow("garbage named .bmp") << "garbage" << true;
+    QTest::newRow("file gone") << "missing" << true;
+}
+
+// A picture over the limit is in place first, so that a refused intake that
+// still measured something would show in the buttons as well as the size.
+void WizardIntake::refusedIntakeChangesNothing()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, warns);
+
+    takeIn(Source::Clipboard, harness::testSprite(41, 40));
+    const Seen before = seen();
+    QVERIFY(!before.nextEnabled);
+
+    if (action == QLatin1String("clipboard")) {
+        QGuiApplication::clipboard()->clear();
+        click("ClipboardBut");
+    } else {
+        if (action == QLatin1String("cancel")) {
+            chosenFile.clear();
+        } else {
+            chosenFile = folder->filePath(QStringLiteral("x.bmp"));
+            if (action == QLatin1String("garbage")) {
+                QFile file(chosenFile);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                file.write("BM not really a bitmap \x01\x02\x03\xff\xfe");
+            }
+        }
+        click("Browse");
+        QCOMPARE(filters.size(), 1);
+    }
+
+    QVERIFY(seen() == before);
+    QCOMPARE(wizard->CurStep, 1);
+    QCOMPARE(warnings.size(), warns ? 1 : 0);
+    if (warns) {
+        const Warning& warning = warnings.first();
+        QCOMPARE(warning.parent, wizard.get());
+        QVERIFY(!warning.title.isEmpty());
+        QVERIFY2(warning.text.contains(QDir::toNativeSeparators(chosenFile)), qPrintable(warning.text));
+        QVERIFY2(warning.text.contains(QLatin1String("could not be read as a bitmap")), qPrintable(warning.text));
+    }
+}
+
+QTEST_MAIN(WizardIntake)
+#include "tst_wizardintake.moc"

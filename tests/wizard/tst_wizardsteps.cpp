@@ -1,0 +1,299 @@
+// The wizard's steps, slots, Finish, New and closing, driven through its buttons.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "WizardHarness.h"
+
+using harness::control;
+
+class WizardSteps : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startState();
+    void stepTable_data();
+    void stepTable();
+    void pictureSurvivesLeavingTheStep();
+    void finish_data();
+    void finish();
+    void newStartsOver_data();
+    void newStartsOver();
+    void closingClosesTheOtherWindows();
+
+private:
+    void click(const char* button);
+    void takeFromClipboard(const QImage& picture);
+
+    std::unique_ptr<Main> wizard;
+};
+
+void WizardSteps::init()
+{
+    wizard = harness::showWizard();
+    QVERIFY(wizard);
+}
+
+void WizardSteps::cleanup()
+{
+    wizard.reset();
+    QGuiApplication::clipboard()->clear();
+    QVERIFY(harness::otherWindowsGone());
+}
+
+void WizardSteps::click(const char* button)
+{
+    auto* target = control<QPushButton>(wizard.get(), button);
+    QVERIFY2(target, button);
+    QTest::mouseClick(target, Qt::LeftButton);
+}
+
+void WizardSteps::takeFromClipboard(const QImage& picture)
+{
+    QGuiApplication::clipboard()->setImage(picture);
+    click("ClipboardBut");
+}
+
+void WizardSteps::startState()
+{
+    QCOMPARE(wizard->windowTitle(), QStringLiteral("Palvorn - Battle External Enemy Creator"));
+    QCOMPARE(wizard->CurStep, 1);
+    for (int k = 1; k <= 5; ++k) {
+        QCOMPARE(wizard->SpriteSize[k], 0);
+        QVERIFY(wizard->SaveSprite[k].isNull());
+    }
+
+    auto* next = control<QPushButton>(wizard.get(), "NextBut");
+    auto* back = control<QPushButton>(wizard.get(), "BackBut");
+    auto* finish = control<QPushButton>(wizard.get(), "FinishBut");
+    auto* clipboard = control<QPushButton>(wizard.get(), "ClipboardBut");
+    QVERIFY(next && back && finish && clipboard);
+    QCOMPARE(control<QLabel>(wizard.get(), "instruct")->text(), QStringLiteral("Select the bitmap for the normal sprite."));
+    QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
+    QCOMPARE(next->text(), QStringLiteral("Next >"));
+    QVERIFY(next->isVisible() && next->isEnabled());
+    QVERIFY(!back->isVisible());
+    QVERIFY(!finish->isVisible());
+    QCOMPARE(finish->geometry(), next->geometry());
+    QCOMPARE(back->text(), QStringLiteral("< Back"));
+    QCOMPARE(finish->text(), QStringLiteral("Finish"));
+    QCOMPARE(control<QPushButton>(wizard.get(), "NewBut")->text(), QStringLiteral("New"));
+    QCOMPARE(control<QPushButton>(wizard.get(), "Browse")->text(), QStringLiteral("Browse..."));
+    QVERIFY(clipboard->text().isEmpty());
+    QVERIFY(!clipboard->icon().isNull());
+    QCOMPARE(clipboard->iconSize(), QSize(16, 16));
+    QVERIFY(control<QLabel>(wizard.get(), "Sprite"));
+    QVERIFY(wizard->findChild<QWidget*>(QStringLiteral("Line1")));
+    QVERIFY(wizard->findChild<QWidget*>(QStringLiteral("Line2")));
+
+    // Tab order, labels holding their places; the first place has the focus.
+    const QStringList order{"NextBut", "FinishBut", "instruct", "BackBut", "Browse",
+                            "Sprite", "SizeLbl", "ClipboardBut", "NewBut"};
+    QStringList chain;
+    QWidget* widget = next;
+    do {
+        if (order.contains(widget->objectName()))
+            chain << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != next);
+    QCOMPARE(chain, order);
+    QVERIFY(QTest::qWaitForWindowActive(wizard.get()));
+    QCOMPARE(QApplication::focusWidget(), next);
+}
+
+void WizardSteps::stepTable_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QString>("pose");
+    QTest::addColumn<bool>("backShown");
+    QTest::addColumn<bool>("nextShown");
+    QTest::addColumn<bool>("finishShown");
+
+    QTest::newRow("step 1 normal") << 1 << "normal" << false << true << false;
+    QTest::newRow("step 2 high attack") << 2 << "high attack" << true << true << false;
+    QTest::newRow("step 3 low attack") << 3 << "low attack" << true << true << false;
+    QTest::newRow("step 4 special attack") << 4 << "special attack" << true << true << false;
+    QTest::newRow("step 5 hurt") << 5 << "hurt" << true << false << true;
+}
+
+// Each step is reached once going forward and once coming back from step 5,
+// and must look the same both ways.
+void WizardSteps::stepTable()
+{
+    QFETCH(int, step);
+    QFETCH(QString, pose);
+    QFETCH(bool, backShown);
+    QFETCH(bool, nextShown);
+    QFETCH(bool, finishShown);
+
+    auto* next = control<QPushButton>(wizard.get(), "NextBut");
+    auto* back = control<QPushButton>(wizard.get(), "BackBut");
+    auto* finish = control<QPushButton>(wizard.get(), "FinishBut");
+    const auto check = [&](const char* how) {
+        QVERIFY2(wizard->CurStep == step, how);
+        QVERIFY2(back->isVisible() == backShown, how);
+        QVERIFY2(next->isVisible() == nextShown, how);
+        QVERIFY2(finish->isVisible() == finishShown, how);
+        QVERIFY2(next->isEnabled() && back->isEnabled() && finish->isEnabled(), how);
+        QCOMPARE(control<QLabel>(wizard.get(), "instruct")->text(),
+                 QStringLiteral("Select the bitmap for the ") + pose + QStringLiteral(" sprite."));
+        QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
+    };
+
+    for (int k = 1; k < step; ++k)
+        click("NextBut");
+    check("going forward");
+    while (wizard->CurStep < 5)
+        click("NextBut");
+    while (wizard->CurStep > step)
+        click("BackBut");
+    check("coming back");
+
+    // Leaving a step without a picture stores the empty picture and no size.
+    for (int k = 1; k <= 5; ++k) {
+        QVERIFY(wizard->SaveSprite[k].isNull());
+        QCOMPARE(wizard->SpriteSize[k], 0);
+    }
+}
+
+void WizardSteps::pictureSurvivesLeavingTheStep()
+{
+    click("NextBut");
+    const QImage picture = harness::testSprite(12, 10);
+    takeFromClipboard(picture);
+    QCOMPARE(wizard->SpriteSize[2], 20);
+    QVERIFY(wizard->SaveSprite[2].isNull());  // the slot is written on leaving, not on loading
+
+    auto* sprite = control<QLabel>(wizard.get(), "Sprite");
+    const QRect place = sprite->geometry();
+    click("NextBut");
+    QCOMPARE(wizard->SaveSprite[2], picture);
+    QVERIFY(wizard->spritePicture().isNull());
+    QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
+
+    click("BackBut");
+    QCOMPARE(wizard->CurStep, 2);
+    QCOMPARE(wizard->spritePicture(), picture);
+    QCOMPARE(wizard->spritePicture().cacheKey(), wizard->SaveSprite[2].cacheKey());
+    QCOMPARE(sprite->geometry(), place);
+    QCOMPARE(sprite->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
+    QCOMPARE(wizard->SpriteSize[2], 20);
+}
+
+void WizardSteps::finish_data()
+{
+    QTest::addColumn<QList<QSize>>("pictures");  // per step; an empty size loads nothing
+    QTest::addColumn<bool>("opens");
+
+    const QSize small(8, 8);
+    QTest::newRow("all five loaded") << QList<QSize>{small, small, small, small, small} << true;
+    QTest::newRow("step 1 missing") << QList<QSize>{{}, small, small, small, small} << false;
+    QTest::newRow("step 3 missing") << QList<QSize>{small, small, {}, small, small} << false;
+    QTest::newRow("step 5 missing") << QList<QSize>{small, small, small, small, {}} << false;
+    QTest::newRow("step 5 at the limit") << QList<QSize>{small, small, small, small, QSize(40, 40)} << true;
+    QTest::newRow("step 5 over the limit") << QList<QSize>{small, small, small, small, QSize(41, 40)} << false;
+}
+
+void WizardSteps::finish()
+{
+    QFETCH(QList<QSize>, pictures);
+    QFETCH(bool, opens);
+
+    for (int k = 1; k <= 5; ++k) {
+        const QSize size = pictures[k - 1];
+        if (!size.isEmpty())
+            takeFromClipboard(harness::testSprite(size.width(), size.height()));
+        if (k < 5)
+            click("NextBut");
+    }
+    QCOMPARE(wizard->CurStep, 5);
+    QVERIFY(control<QPushButton>(wizard.get(), "FinishBut")->isEnabled());
+
+    click("FinishBut");
+    QCOMPARE(wizard->CurStep, 5);
+    QCOMPARE(wizard->SaveSprite[5].cacheKey(), wizard->spritePicture().cacheKey());
+    QCOMPARE(wizard->SaveSprite[5].size(), pictures[4].isEmpty() ? QSize(0, 0) : pictures[4]);
+    if (!opens) {
+        QVERIFY(!CharSettings::existing());
+        return;
+    }
+    QPointer<CharSettings> settings = CharSettings::existing();
+    QVERIFY(settings && settings->isVisible());
+
+    // A second Finish brings up the same window rather than a fresh one.
+    click("FinishBut");
+    QCOMPARE(CharSettings::existing(), settings.data());
+    QVERIFY(settings->isVisible());
+}
+
+void WizardSteps::newStartsOver_data()
+{
+    QTest::addColumn<QSize>("stepThreePicture");
+    QTest::addColumn<bool>("settingsOpen");
+
+    QTest::newRow("picture at step 3") << QSize(24, 32) << false;
+    QTest::newRow("over the limit at step 3") << QSize(41, 40) << false;
+    QTest::newRow("settings window open") << QSize(8, 8) << true;
+}
+
+void WizardSteps::newStartsOver()
+{
+    QFETCH(QSize, stepThreePicture);
+    QFETCH(bool, settingsOpen);
+    const bool overLimit = stepThreePicture.width() == 41;
+
+    takeFromClipboard(harness::testSprite(24, 32));  // brings the worker window into being
+    QVERIFY(PicMatrix::existing());
+    click("NextBut");
+    takeFromClipboard(harness::testSprite(8, 8));
+    click("NextBut");
+    takeFromClipboard(harness::testSprite(stepThreePicture.width(), stepThreePicture.height()));
+    if (settingsOpen)
+        QVERIFY(CharSettings::showWindow());
+
+    click("NewBut");
+
+    QCOMPARE(wizard->CurStep, 1);
+    for (int k = 1; k <= 5; ++k) {
+        QVERIFY(wizard->SaveSprite[k].isNull());
+        QCOMPARE(wizard->SpriteSize[k], 0);
+    }
+    QVERIFY(wizard->spritePicture().isNull());
+    QCOMPARE(control<QLabel>(wizard.get(), "Sprite")->size(), QSize(0, 0));
+    QCOMPARE(control<QLabel>(wizard.get(), "instruct")->text(), QStringLiteral("Select the bitmap for the normal sprite."));
+    QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
+    auto* next = control<QPushButton>(wizard.get(), "NextBut");
+    auto* back = control<QPushButton>(wizard.get(), "BackBut");
+    QVERIFY(next->isVisible() && next->isEnabled());
+    QVERIFY(!back->isVisible());
+    QVERIFY(!control<QPushButton>(wizard.get(), "FinishBut")->isVisible());
+    QTRY_VERIFY(!CharSettings::existing());
+    QTRY_VERIFY(!PicMatrix::existing());
+
+    // New re-enables only "Next >": "< Back" waits for a picture within the limit.
+    click("NextBut");
+    QCOMPARE(wizard->CurStep, 2);
+    QVERIFY(back->isVisible());
+    QCOMPARE(back->isEnabled(), !overLimit);
+}
+
+void WizardSteps::closingClosesTheOtherWindows()
+{
+    QVERIFY(CharSettings::showWindow());
+    QVERIFY(PicMatrix::instance());
+
+    QVERIFY(wizard->close());
+    QVERIFY(!wizard->isVisible());
+    QTRY_VERIFY(!CharSettings::existing());
+    QTRY_VERIFY(!PicMatrix::existing());
+}
+
+QTEST_MAIN(WizardSteps)
+#include "tst_wizardsteps.moc"
