@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -40,6 +41,16 @@ ScriptLauncher& scriptLauncher()
 
 QString launchDetached(const QString& script, const QString& argument, const QString& folder)
 {
+    // The interpreter would start and then fail on its own, unseen; a script
+    // that is not there must be reported here.
+    const QFileInfo info(script);
+    if (!info.exists())
+        return QStringLiteral("the file does not exist");
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    if (!info.isReadable())
+        return QStringLiteral("it cannot be read");
+
     QProcess process;
 #ifdef Q_OS_WIN
     // cmd.exe runs the batch file; the argument is passed as one quoted word.

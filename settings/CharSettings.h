@@ -13,6 +13,7 @@
 #include "EnemySource.h"
 
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,7 +29,7 @@ public:
     static void closeIfOpen();
 
     // Wiring to the wizard: the picture of sprite slot 1..5, read by Create.
-    static void setSpriteSlots(std::function<QImage(int)> slots);
+    static void setSpriteSlots(std::function<QImage(int)> pictures);
 
     // What the worker window's WriteFile reads from here.
     void fillEnemyValues(palvorn::EnemyValues& values) const;
@@ -40,11 +41,25 @@ private slots:
     void CharName_Change(const QString& text);
     void txtMaxHP_Change(const QString& text);
     void txtRobotMoney_Change(const QString& text);
+    void cmbItem_Edit(const QString& text);
     void CancelBut_Click();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    struct SliderRow {
+        QSlider* slider;
+        QLabel* caption;
+        QString prefix;
+    };
+
     explicit CharSettings(QWidget* parent = nullptr);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix, int minimum,
+                       bool followsValue);
+    void refreshCaption(const QSlider* slider);
 
     static QPointer<CharSettings> current_;
     // Controls named as the tests find them (objectName is the same).
@@ -63,4 +78,6 @@ private:
     QLabel* Instruct = nullptr;
     QPushButton* CreateBut = nullptr;
     QPushButton* CancelBut = nullptr;
+    QList<SliderRow> sliderRows_;
+    QGridLayout* grid_ = nullptr;
 };

@@ -21,3 +21,12 @@ QString sliderCaption(const QString& prefix, int value);
 enum class CreateCheck { Proceed, ItemMissing, HPOrderWrong, NameMissing };
 // The checks of "Create", in order: item, hit points, name.
 CreateCheck checkCreate(const QString& itemText, const QString& maxHP, const QString& minHP, const QString& name);
+
+// Whether c may stand in an enemy name. The name becomes a file name in the
+// program folder and one byte per character in the file, so only printable
+// ASCII is taken, without path separators or the double quote that ends the
+// name's field; on Windows also without the characters its file names refuse
+// and the "%" that cmd.exe expands inside quotes.
+bool nameCharAllowed(QChar c);
+// Every character allowed (the empty name too: Create refuses it separately).
+bool nameAllowed(const QString& name);
