@@ -264,11 +264,7 @@ void Main::FinishBut_Click()
     // The game has no room for a "hurt" sprite over the limit either.
     if (SpriteSize.at(kSteps) > kSizeLimit)
         return;
-    CharSettings* settings = CharSettings::showWindow();
-    if (settings) {
-        settings->raise();
-        settings->activateWindow();
-    }
+    CharSettings::showWindow();
 }
 
 void Main::Browse_Click()

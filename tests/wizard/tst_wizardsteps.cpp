@@ -176,6 +176,7 @@ void WizardSteps::pictureSurvivesLeavingTheStep()
     QCOMPARE(wizard->SaveSprite[2], picture);
     QVERIFY(wizard->spritePicture().isNull());
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
+    takeFromClipboard(harness::testSprite(40, 40));  // moves the box elsewhere
 
     click("BackBut");
     QCOMPARE(wizard->CurStep, 2);
