@@ -55,6 +55,7 @@ private slots:
     void overLimitThenWithin();
     void refusedIntakeChangesNothing_data();
     void refusedIntakeChangesNothing();
+    void largePictureLeavesControlsReachable();
 
 private:
     void click(const char* button);
@@ -274,6 +275,21 @@ void WizardIntake::refusedIntakeChangesNothing()
         QVERIFY2(warning.text.contains(QDir::toNativeSeparators(chosenFile)), qPrintable(warning.text));
         QVERIFY2(warning.text.contains(QLatin1String("could not be read as a bitmap")), qPrintable(warning.text));
     }
+}
+
+// The box grows with its picture; one larger than the window must not sit
+// over the buttons the user needs to go on.
+void WizardIntake::largePictureLeavesControlsReachable()
+{
+    click("NextBut");  // every button of the row shown
+    takeIn(Source::Clipboard, harness::testSprite(600, 300));
+    QCOMPARE(control<QLabel>(wizard.get(), "Sprite")->size(), QSize(600, 300));
+    for (const char* name : {"NewBut", "BackBut", "NextBut", "ClipboardBut", "Browse"}) {
+        auto* button = control<QPushButton>(wizard.get(), name);
+        QCOMPARE(wizard->childAt(button->geometry().center()), button);
+    }
+    QCOMPARE(wizard->childAt(control<QLabel>(wizard.get(), "SizeLbl")->geometry().center()),
+             control<QLabel>(wizard.get(), "SizeLbl"));
 }
 
 QTEST_MAIN(WizardIntake)
