@@ -133,6 +133,9 @@ std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, cons
     };
     // errno only means something after a call that failed.
     int error = 0;
+    // Unbuffered: the text is already whole, so it goes out in one write
+    // instead of being copied through the stream's buffer first.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     if (std::fwrite(text.data(), 1, text.size(), file) != text.size())
         error = errno ? errno : EIO;
     if (std::fflush(file) != 0 && error == 0)
