@@ -70,7 +70,7 @@ PicMatrix::PicMatrix(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Sprites"));
-    setFont(QFont(QStringLiteral("Tahoma")));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
 
     auto* grid = new QGridLayout(this);
     for (int i = 0; i < 5; ++i) {

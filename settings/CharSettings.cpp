@@ -84,6 +84,7 @@ CharSettings::CharSettings(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Character Settings"));
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
 
     grid_ = new QGridLayout(this);
     int row = 0;
