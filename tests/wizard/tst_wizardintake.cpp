@@ -152,15 +152,14 @@ void WizardIntake::measuring_data()
     // Rows at step 2 first take in 24 x 32 at step 1; its placement must stay.
     const QStringList stepOne{"32", "72", "56"};
     for (const auto& [source, name] : {std::pair{Source::File, "file"}, std::pair{Source::Clipboard, "clipboard"}}) {
-        const auto row = [name](const char* what) { return qPrintable(QStringLiteral("%1 %2").arg(name, what)); };
-        QTest::newRow(row("40x40 at the limit")) << source << 1 << QSize(40, 40) << 200 << true << QStringList{"24", "56", "40"};
-        QTest::newRow(row("41x40 over the limit")) << source << 1 << QSize(41, 40) << 240 << false << QStringList{"24", "55", "39"};
-        QTest::newRow(row("8x8 one byte a row")) << source << 1 << QSize(8, 8) << 8 << true << QStringList{"56", "88", "72"};
-        QTest::newRow(row("12x10 padded row")) << source << 1 << QSize(12, 10) << 20 << true << QStringList{"54", "84", "68"};
-        QTest::newRow(row("24x32 placement")) << source << 1 << QSize(24, 32) << 96 << true << stepOne;
-        QTest::newRow(row("100x10 negative placement")) << source << 1 << QSize(100, 10) << 130 << true << QStringList{"54", "-4", "-20"};
-        QTest::newRow(row("100x10 at step 2")) << source << 2 << QSize(100, 10) << 130 << true << stepOne;
-        QTest::newRow(row("41x40 at step 2")) << source << 2 << QSize(41, 40) << 240 << false << stepOne;
+        QTest::addRow("%s 40x40 at the limit", name) << source << 1 << QSize(40, 40) << 200 << true << QStringList{"24", "56", "40"};
+        QTest::addRow("%s 41x40 over the limit", name) << source << 1 << QSize(41, 40) << 240 << false << QStringList{"24", "55", "39"};
+        QTest::addRow("%s 8x8 one byte a row", name) << source << 1 << QSize(8, 8) << 8 << true << QStringList{"56", "88", "72"};
+        QTest::addRow("%s 12x10 padded row", name) << source << 1 << QSize(12, 10) << 20 << true << QStringList{"54", "84", "68"};
+        QTest::addRow("%s 24x32 placement", name) << source << 1 << QSize(24, 32) << 96 << true << stepOne;
+        QTest::addRow("%s 100x10 negative placement", name) << source << 1 << QSize(100, 10) << 130 << true << QStringList{"54", "-4", "-20"};
+        QTest::addRow("%s 100x10 at step 2", name) << source << 2 << QSize(100, 10) << 130 << true << stepOne;
+        QTest::addRow("%s 41x40 at step 2", name) << source << 2 << QSize(41, 40) << 240 << false << stepOne;
     }
 }
 
