@@ -2,13 +2,27 @@
 // Reading a picture from a bitmap file, with the memory a decode may take
 // bounded before it starts.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
+
+class QIODevice;
 
 // Pictures up to this many pixels load (4096 × 4096); larger ones are refused
 // before their pixels are decoded.
 inline constexpr qint64 kMaxPicturePixels = qint64(4096) * 4096;
 
 // The decoded picture, or a null QImage when the file cannot be read as a
-// bitmap or claims more than kMaxPicturePixels.
+// picture, is incomplete, claims more than kMaxPicturePixels or has a side
+// longer than a sprite's (palvorn::Sprite::kMaxSide). Any format
+// Qt decodes is taken, told by the content and never by the file name, so a
+// bitmap saved under another suffix loads and every file takes one path.
 QImage loadPicture(const QString& fileName);
+
+// The same for a random-access device open for reading (a file, a buffer),
+// from its current position. A sequential device is refused: the picture is
+// decoded twice.
+QImage loadPicture(QIODevice* device);
+
+// The same for a picture held in memory.
+QImage loadPictureData(const QByteArray& data);
