@@ -211,9 +211,9 @@ bool CharSettings::eventFilter(QObject* watched, QEvent* event)
         auto* slider = qobject_cast<QSlider*>(watched);
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (slider && slider->rect().contains(mouse->position().toPoint())) {
-            const bool handled = slider->event(event);
+            slider->event(event);
             refreshCaption(slider);
-            return handled;
+            return true;
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -7,7 +7,8 @@
 #include <QStringList>
 #include <array>
 
-// One row of text per pixel row: 'X' black, anything else white.
+// One row of text per pixel row: 'X' black, anything else white; the first
+// row sets the width and shorter rows end in white.
 inline QImage pictureFromRows(const QStringList& rows, QImage::Format format = QImage::Format_RGB32)
 {
     const int width = rows.isEmpty() ? 0 : int(rows.first().size());
@@ -15,7 +16,7 @@ inline QImage pictureFromRows(const QStringList& rows, QImage::Format format = Q
     image.fill(Qt::white);
     for (int y = 0; y < rows.size(); ++y)
         for (int x = 0; x < width; ++x)
-            if (rows[y][x] == QLatin1Char('X'))
+            if (x < rows[y].size() && rows[y][x] == QLatin1Char('X'))
                 image.setPixel(x, y, qRgb(0, 0, 0));
     return format == QImage::Format_RGB32 ? image : image.convertToFormat(format);
 }
