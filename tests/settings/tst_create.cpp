@@ -431,6 +431,7 @@ void TestCreate::writeFailureLosesNothing_data()
     QTest::newRow("directory standing at NAME.asm") << "directory" << EISDIR;
     QTest::newRow("program folder below a regular file") << "under file" << ENOTDIR;
     QTest::newRow("read-only program folder") << "read-only" << EACCES;
+    QTest::newRow("read-only file system") << "read-only mount" << EROFS;
     QTest::newRow("disk full") << "full" << ENOSPC;
 }
 
@@ -452,6 +453,14 @@ void TestCreate::writeFailureLosesNothing()
             QSKIP("permissions do not stop root");
         QVERIFY(writeFile(target, older));
         QVERIFY(QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner));
+    } else if (kind == "read-only mount") {
+        // Permissions do not stop root; a file system mounted read-only does.
+        if (::geteuid() != 0 ||
+            QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder_}) != 0)
+            QSKIP("a small file system cannot be mounted here");
+        mounted_ = folder_;
+        QVERIFY(writeFile(target, older));
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"-o", "remount,ro", folder_}), 0);
     } else if (kind == "full") {
         if (::geteuid() != 0 ||
             QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder_}) != 0)
@@ -478,7 +487,7 @@ void TestCreate::writeFailureLosesNothing()
     QVERIFY2(text.contains(systemReason(error)), qPrintable(text));
     QCOMPARE(starts_.size(), 0);
     QCOMPARE(tree(sandbox_.path()), before);
-    if (kind == "read-only" || kind == "full")
+    if (kind != "directory" && kind != "under file")
         QCOMPARE(readAll(target), older);
     // "Ok" would reset the wizard with nothing written; it stays locked and the
     // worker window, with its values, goes out of the way.
