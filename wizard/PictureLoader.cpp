@@ -46,6 +46,37 @@ QImage decode(QIODevice* device, qint64 start, QSize size, QImage::Format format
     return image;
 }
 
+// Whether every pixel of a palette picture names a colour of its palette.
+// A bitmap may point past a short palette; Qt then reads past the end of
+// the colour table when it compares or converts the picture.
+bool paletteCovers(const QImage& image)
+{
+    const int colours = int(image.colorCount());
+    switch (image.format()) {
+    case QImage::Format_Indexed8:
+        if (colours >= 256)
+            return true;
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* line = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x)
+                if (line[x] >= colours)
+                    return false;
+        }
+        return true;
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        if (colours >= 2)
+            return true;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelIndex(x, y) >= colours)
+                    return false;
+        return true;
+    default:
+        return true;
+    }
+}
+
 quint32 le32(const QByteArray& bytes, int at)
 {
     return bytes.size() >= at + 4 ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
@@ -216,9 +247,10 @@ QImage loadPicture(QIODevice* device)
     // some decoders still report success: those pixels would be whatever the
     // memory held. Decoding twice over different fillings shows them.
     QImage image = decode(device, start, size, format, 0x00);
-    if (image.isNull() || !withinBound(image.size()))
+    if (image.isNull() || !withinBound(image.size()) || !paletteCovers(image))
         return {};
-    if (decode(device, start, size, format, 0xFF) != image)
+    const QImage again = decode(device, start, size, format, 0xFF);
+    if (!paletteCovers(again) || again != image)
         return {};
     widenShortAlpha(image, header);
     return image;

@@ -364,6 +364,9 @@ void PictureTests::hostile_data()
     QTest::newRow("pixel offset beyond the file") << farOffset;
     QTest::newRow("palette of 1000 colours claimed") << bmpHeader(4, 4, 8, 0, 0, 1000) + QByteArray(64, '\0');
     QTest::newRow("16-bit bit fields without masks") << bmpHeader(4, 4, 16, 3) + QByteArray(32, '\0');
+    QTest::newRow("8-bit pixels past a 2-colour palette")
+        << bmpHeader(2, 1, 8, 0, 2, 2) + QByteArray("\x01\xc8\0\0", 4);
+    QTest::newRow("1-bit pixels past a 1-colour palette") << bmpHeader(8, 1, 1, 0, 1, 1) + QByteArray("\xff\0\0\0", 4);
     QTest::newRow("unknown compression") << bmpHeader(4, 4, 24, 9) + QByteArray(48, '\0');
     QTest::newRow("bits per pixel 7") << bmpHeader(4, 4, 7) + QByteArray(48, '\0');
 
