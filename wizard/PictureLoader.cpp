@@ -11,9 +11,9 @@
 
 namespace {
 
-// The widest pixel Qt decodes into is 8 bytes (16 bits per channel with
-// alpha), so this many megabytes hold any picture within kMaxPicturePixels.
-constexpr int kAllocationLimitMB = int(kMaxPicturePixels * 8 / (1024 * 1024));
+// Qt decodes a bitmap into at most 4 bytes a pixel, so this many megabytes
+// hold any picture within kMaxPicturePixels.
+constexpr int kAllocationLimitMB = int(kMaxPicturePixels * 4 / (1024 * 1024));
 
 // Also no side longer than a sprite can have: a 20000 × 1 strip is few
 // pixels but no sprite.
@@ -32,8 +32,8 @@ QImage decode(QIODevice* device, qint64 start, QSize size, QImage::Format format
 {
     if (!device->seek(start))
         return {};
-    QImageReader reader(device);
-    reader.setDecideFormatFromContent(true);
+    QImageReader reader(device, "bmp");
+    reader.setAutoDetectImageFormat(false);
     QImage image;
     if (format != QImage::Format_Invalid) {
         image = QImage(size, format);
@@ -155,8 +155,6 @@ bool runLengthComplete(ByteStream& in, qint64 height, bool fourBits)
 // uncompressed bitmap cut short is caught by decoding twice.
 bool bitmapComplete(QIODevice* device, qint64 start, const QByteArray& header)
 {
-    if (!header.startsWith("BM"))
-        return true;
     const qint64 available = device->size() - start;
     const quint32 offset = le32(header, 10);
     if (offset >= available)
@@ -181,7 +179,7 @@ void widenShortAlpha(QImage& image, const QByteArray& header)
 {
     constexpr int kBitfields = 3;
     constexpr quint32 kV4HeaderSize = 108;
-    if (!header.startsWith("BM") || !image.hasAlphaChannel() || le32(header, 30) != kBitfields ||
+    if (!image.hasAlphaChannel() || le32(header, 30) != kBitfields ||
         le32(header, 14) < kV4HeaderSize)
         return;
     quint32 mask = le32(header, 66);
@@ -221,15 +219,16 @@ QImage loadPicture(QIODevice* device)
         return {};
     const qint64 start = device->pos();
     const QByteArray header = device->peek(128);
+    if (!header.startsWith("BM"))
+        return {};
 
     // The header's claim is checked before any pixel memory is taken: a few
-    // bytes may claim 100000 × 100000. A format whose header does not tell
-    // the size is refused, since nothing would bound its decode.
+    // bytes may claim 100000 × 100000.
     QSize size;
     QImage::Format format = QImage::Format_Invalid;
     {
-        QImageReader reader(device);
-        reader.setDecideFormatFromContent(true);
+        QImageReader reader(device, "bmp");
+        reader.setAutoDetectImageFormat(false);
         size = reader.size();
         format = reader.imageFormat();
     }

@@ -12,11 +12,12 @@ class QIODevice;
 // before their pixels are decoded.
 inline constexpr qint64 kMaxPicturePixels = qint64(4096) * 4096;
 
-// The decoded picture, or a null QImage when the file cannot be read as a
-// picture, is incomplete, claims more than kMaxPicturePixels or has a side
-// longer than a sprite's (palvorn::Sprite::kMaxSide). Any format
-// Qt decodes is taken, told by the content and never by the file name, so a
-// bitmap saved under another suffix loads and every file takes one path.
+// The decoded bitmap, or a null QImage when the file is not a bitmap (BMP),
+// cannot be read as one, is incomplete, claims more than kMaxPicturePixels
+// or has a side longer than a sprite's (palvorn::Sprite::kMaxSide). The
+// content decides, never the name: a bitmap under another suffix loads, and
+// a picture in another format is refused, since its decoder's memory could
+// not be bounded from its header (a PNG may claim a 2 GB chunk).
 QImage loadPicture(const QString& fileName);
 
 // The same for a random-access device open for reading (a file, a buffer),
