@@ -149,26 +149,34 @@ bool runLengthComplete(ByteStream& in, qint64 height, bool fourBits)
     return false;
 }
 
-// What Qt's bitmap (BM) decoder leaves unchecked: that the pixel data starts
+// What Qt's bitmap decoder leaves unchecked: that the pixel data starts
 // within the file, and that a run-length stream is not cut short, where Qt
 // fills the rows it never reached with colour 0, most often black. An
-// uncompressed bitmap cut short is caught by decoding twice.
+// uncompressed bitmap too short for its rows is refused here before any
+// pixel memory is taken; one cut in a way this misses is caught by decoding
+// twice.
 bool bitmapComplete(QIODevice* device, qint64 start, const QByteArray& header)
 {
     const qint64 available = device->size() - start;
     const quint32 offset = le32(header, 10);
     if (offset >= available)
         return false;
+    const qint64 width = qint32(le32(header, 18));
+    const qint64 height = qAbs(qint64(qint32(le32(header, 22))));
     const quint16 bitsPerPixel = le16(header, 28);
     const quint32 compression = le32(header, 30);
     const bool rle8 = compression == 1 && bitsPerPixel == 8;
     const bool rle4 = compression == 2 && bitsPerPixel == 4;
-    if (!rle8 && !rle4)
-        return true;
+    if (!rle8 && !rle4) {
+        // Rows are padded to whole 32-bit words. (The old 12-byte header
+        // keeps its sizes elsewhere; the decode checks that one.)
+        const qint64 rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+        return le32(header, 14) == 12 || offset + rowBytes * height <= available;
+    }
     if (!device->seek(start + offset))
         return false;
     ByteStream in(device);
-    return runLengthComplete(in, qAbs(qint64(qint32(le32(header, 22)))), rle4);
+    return runLengthComplete(in, height, rle4);
 }
 
 // A bitmap whose alpha has fewer than 8 bits (A1R5G5B5, A4R4G4B4) is decoded
