@@ -1,7 +1,78 @@
 #!/usr/bin/env bash
-# Sets up and builds the project, then runs every test.
+# Sets up and builds the project, then runs every test: the suite, the same
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# short fuzz run of picture loading over its committed inputs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$root/build" --output-on-failure
+
+failures=0  # parts of the run that failed
+passed=0    # tests passed, over both suites and the fuzz run
+failed=0    # tests failed
+closing=()
+
+# run_suite BUILD_DIR: ctest there; keeps its closing line and counts.
+run_suite() {
+  local log line total bad
+  log=$(mktemp)
+  echo "=== ctest in $1"
+  if ! ctest --test-dir "$1" --output-on-failure 2>&1 | tee "$log"; then failures=$((failures + 1)); fi
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+  rm -f "$log"
+  if [ -z "$line" ]; then  # a suite that ran nothing has failed
+    closing+=("$1: no tests ran")
+    failures=$((failures + 1))
+    return
+  fi
+  closing+=("$line")
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+}
+
+run_suite "$root/build"
+
+# The whole suite again under the sanitizers; a leak, an invalid access or
+# undefined behaviour fails the test it happens in.
+echo "=== sanitizers: configuring and building build-asan"
+if cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALVORN_SANITIZE=ON >/dev/null &&
+  cmake --build "$root/build-asan"; then
+  export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+  run_suite "$root/build-asan"
+  unset ASAN_OPTIONS UBSAN_OPTIONS
+else
+  closing+=("sanitizers: build-asan did not build")
+  failures=$((failures + 1))
+  failed=$((failed + 1))
+fi
+
+# Picture loading fuzzed for a bounded time from the committed seeds and
+# past finds; new inputs go to a scratch folder, a crash to build-fuzz/.
+echo "=== fuzz: configuring and building build-fuzz with clang"
+scratch=$(mktemp -d)
+if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPALVORN_FUZZ=ON >/dev/null && cmake --build "$root/build-fuzz" --target fuzz_picture; }; then
+  closing+=("fuzz: build-fuzz did not build")
+  failures=$((failures + 1))
+  failed=$((failed + 1))
+elif ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=32 "$root/build-fuzz/fuzz/fuzz_picture" \
+  -max_total_time=30 -rss_limit_mb=300 -timeout=10 -print_final_stats=1 \
+  -artifact_prefix="$root/build-fuzz/" "$scratch" "$root/fuzz/corpus" "$root/fuzz/regressions" \
+  >"$root/build-fuzz/fuzz.log" 2>&1; then
+  runs=$(grep -E 'number_of_executed_units' "$root/build-fuzz/fuzz.log" | awk '{print $2}' || true)
+  closing+=("fuzz: no crash in ${runs:-?} runs")
+  passed=$((passed + 1))
+else
+  grep -v '^libpng error' "$root/build-fuzz/fuzz.log" | tail -n 60
+  closing+=("fuzz: FAILED, see build-fuzz/fuzz.log and the crash- file beside it")
+  failures=$((failures + 1))
+  failed=$((failed + 1))
+fi
+rm -rf "$scratch"
+
+echo "=== summary: suite, sanitizer suite, fuzz run"
+printf '%s\n' "${closing[@]}"
+echo "total: $passed passed, $failed failed"
+((failures == 0))
