@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
-#include <QtEndian>
 
 #include <cstring>
 
@@ -77,15 +76,16 @@ bool paletteCovers(const QImage& image)
     }
 }
 
+// Little-endian fields of a header; 0 past its end.
 quint32 le32(const QByteArray& bytes, int at)
 {
-    return bytes.size() >= at + 4 ? qFromLittleEndian<quint32>(bytes.constData() + at) : 0;
+    quint32 value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | (at + i < bytes.size() ? uchar(bytes.at(at + i)) : 0u);
+    return value;
 }
 
-quint16 le16(const QByteArray& bytes, int at)
-{
-    return bytes.size() >= at + 2 ? qFromLittleEndian<quint16>(bytes.constData() + at) : 0;
-}
+quint16 le16(const QByteArray& bytes, int at) { return quint16(le32(bytes, at) & 0xFFFFu); }
 
 // Bytes of a device from a position on, read in bounded pieces.
 class ByteStream {

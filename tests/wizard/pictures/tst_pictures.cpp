@@ -330,6 +330,8 @@ void PictureTests::bounds_data()
     QTest::addColumn<bool>("loads");
     // Whole files with every pixel present: only the size decides.
     QTest::newRow("4096x4096 loads") << monoBitmap(4096, 4096) << true;
+    QTest::newRow("4096x4096 24-bit loads")  // the most memory a bitmap within the bound takes
+        << bmpHeader(4096, 4096, 24) + QByteArray(qsizetype(4096) * 4096 * 3, '\0') << true;
     QTest::newRow("4097x4096 refused") << monoBitmap(4097, 4096) << false;
     QTest::newRow("4096x4097 refused") << monoBitmap(4096, 4097) << false;
     QTest::newRow("widest sprite 32767x1 loads") << monoBitmap(32767, 1) << true;
