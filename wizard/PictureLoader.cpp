@@ -24,9 +24,10 @@ bool withinBound(qint64 w, qint64 h)
 
 bool withinBound(const QSize& size) { return withinBound(size.width(), size.height()); }
 
-// Decodes from `start`, into a picture whose every byte is `fill` beforehand
-// when the header told the size and format (decoders reuse a picture that
-// matches). Null when the decoder fails.
+// Decodes from `start` into a picture whose every byte is `fill` beforehand,
+// when the header told the size and format: Qt's decoder writes into a
+// picture it is given if that has the size and format it needs. Null when
+// the decoder fails.
 QImage decode(QIODevice* device, qint64 start, QSize size, QImage::Format format, uchar fill)
 {
     if (!device->seek(start))
@@ -90,7 +91,7 @@ quint16 le16(const QByteArray& bytes, int at) { return quint16(le32(bytes, at) &
 // Bytes of a device from a position on, read in bounded pieces.
 class ByteStream {
 public:
-    ByteStream(QIODevice* device) : device_(device) {}
+    explicit ByteStream(QIODevice* device) : device_(device) {}
     bool next(uchar* byte)
     {
         if (at_ == chunk_.size()) {
@@ -246,8 +247,8 @@ QImage loadPicture(QIODevice* device)
     size.setHeight(qAbs(size.height()));
     if (!bitmapComplete(device, start, header))
         return {};
-    // Second guard, for a decoder that allocates by something other than
-    // the size it reported.
+    // Second guard, should the decode allocate by something other than the
+    // size the header reported.
     QImageReader::setAllocationLimit(kAllocationLimitMB);
 
     // A truncated or lying file leaves pixels the decoder never wrote, and
