@@ -159,20 +159,36 @@ bool runLengthComplete(ByteStream& in, qint64 height, bool fourBits)
 bool bitmapComplete(QIODevice* device, qint64 start, const QByteArray& header)
 {
     const qint64 available = device->size() - start;
-    const quint32 offset = le32(header, 10);
-    if (offset >= available)
+    const quint32 headerSize = le32(header, 14);
+    qint64 width = 0;
+    qint64 height = 0;
+    quint16 bitsPerPixel = 0;
+    quint32 compression = 0;
+    if (headerSize == 12) {  // the oldest header: 16-bit sizes, no compression
+        width = qint16(le16(header, 18));
+        height = qAbs(qint16(le16(header, 20)));
+        bitsPerPixel = le16(header, 24);
+    } else if (headerSize == 40 || headerSize == 64 || headerSize == 108 || headerSize == 124) {
+        width = qint32(le32(header, 18));
+        height = qAbs(qint64(qint32(le32(header, 22))));
+        bitsPerPixel = le16(header, 28);
+        compression = le32(header, 30);
+    } else {
+        // Qt would read any other size as the oldest header, from bytes
+        // that mean something else.
         return false;
-    const qint64 width = qint32(le32(header, 18));
-    const qint64 height = qAbs(qint64(qint32(le32(header, 22))));
-    const quint16 bitsPerPixel = le16(header, 28);
-    const quint32 compression = le32(header, 30);
+    }
+    // Qt seeks to the palette after the header and to the pixel data; a
+    // place past the end reads on from wherever the device stopped.
+    const quint32 offset = le32(header, 10);
+    if (14 + qint64(headerSize) >= available || offset >= available)
+        return false;
     const bool rle8 = compression == 1 && bitsPerPixel == 8;
     const bool rle4 = compression == 2 && bitsPerPixel == 4;
     if (!rle8 && !rle4) {
-        // Rows are padded to whole 32-bit words. (The old 12-byte header
-        // keeps its sizes elsewhere; the decode checks that one.)
+        // Rows are padded to whole 32-bit words.
         const qint64 rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-        return le32(header, 14) == 12 || offset + rowBytes * height <= available;
+        return width > 0 && offset + rowBytes * height <= available;
     }
     if (!device->seek(start + offset))
         return false;

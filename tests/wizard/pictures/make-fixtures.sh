@@ -131,7 +131,7 @@ craft() {
 make() {
   local name=$1 w=$2 h=$3 src="$tmp/src.ppm" out="$1-$2x$3.bmp" seen="$1-$2x$3.bmp"
   case $name in
-    pal8 | rle8 | topdown8) pattern "$w" "$h" 20 >"$src" ;;
+    pal8 | rle8 | topdown8 | os2) pattern "$w" "$h" 20 >"$src" ;;
     *) pattern "$w" "$h" 6 >"$src" ;;
   esac
   alpha "$w" "$h" >"$tmp/alpha.pgm"
@@ -165,6 +165,7 @@ make() {
       convert "${with_alpha[@]}" -define bmp:subtype=ARGB4444 BMP:"$out"
       convert "$out" -channel A -evaluate multiply 1.0625 +channel PNG32:"$tmp/seen.png"
       seen="$tmp/seen.png" ;;
+    os2) convert "$src" +dither -remap "$tmp/pal20.ppm" -type palette BMP2:"$out" ;;  # oldest 12-byte header
     rgb24) convert "$src" -type truecolor BMP3:"$out" ;;
     xrgb32) convert "$src" -type truecolor BMP3:"$tmp/x.bmp" && craft xrgb32 "$tmp/x.bmp" "$out" ;;
     argb32) convert "${with_alpha[@]}" -type truecolormatte BMP:"$out" ;;
@@ -178,7 +179,7 @@ make() {
 }
 
 encodings=(pal1 pal1inverted pal4 pal8 rle4 rle8 rgb565 rgb565info rgb555 rgb555plain argb1555 argb4444
-  rgb24 xrgb32 argb32 topdown1 topdown8 topdown24)
+  rgb24 xrgb32 argb32 topdown1 topdown8 topdown24 os2)
 for e in "${encodings[@]}"; do
   for w in $(seq 1 17); do make "$e" "$w" $((2 + (w * 5) % 7)); done
 done
@@ -203,6 +204,7 @@ fail=0
 for f in *.bmp; do
   got=$(perl -e 'open my $f, "<:raw", $ARGV[0]; read $f, my $b, 70;
     my ($hsz, $h, $bpp, $comp) = unpack("V x4 l< x2 v V", substr($b, 14, 20));
+    ($h, $bpp, $comp) = (unpack("x6 s< x2 v", substr($b, 14, 12)), 0) if $hsz == 12;
     my $m = $comp == 3 ? sprintf(" %x/%x/%x/%x", unpack("V4", substr($b, 54, 16))) : "";
     $m =~ s|/[^/]*$|| if $hsz == 40;
     printf "%d %d %d %s%s", $hsz, $bpp, $comp, $h < 0 ? "-" : "+", $m' "$f")
@@ -213,6 +215,7 @@ for f in *.bmp; do
     rgb555) want="124 16 3 + 7c00/3e0/1f/0" ;; rgb555plain) want="40 16 0 +" ;;
     argb1555) want="124 16 3 + 7c00/3e0/1f/8000" ;; argb4444) want="124 16 3 + f00/f0/f/f000" ;;
     rgb24) want="40 24 0 +" ;; xrgb32) want="40 32 0 +" ;; argb32) want="124 32 3 + ff0000/ff00/ff/ff000000" ;;
+    os2) want="12 8 0 +" ;;
     topdown1) want="40 1 0 -" ;; topdown8) want="40 8 0 -" ;; topdown24) want="40 24 0 -" ;;
   esac
   if [ "$got" != "$want" ]; then echo "$f: has $got, wants $want" >&2; fail=1; fi

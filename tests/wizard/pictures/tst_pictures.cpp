@@ -36,7 +36,7 @@ const QString kEncodings = QStringLiteral(PALVORN_TEST_DATA "/encodings");
 // Every encoding make-fixtures.sh writes, each in widths 1 to 17.
 const QStringList kEncodingNames = {
     "pal1", "pal1inverted", "pal4", "pal8", "rle4", "rle8", "rgb565", "rgb565info", "rgb555", "rgb555plain",
-    "argb1555", "argb4444", "rgb24", "xrgb32", "argb32", "topdown1", "topdown8", "topdown24"};
+    "argb1555", "argb4444", "rgb24", "xrgb32", "argb32", "topdown1", "topdown8", "topdown24", "os2"};
 
 QByteArray readAll(const QString& path)
 {
@@ -392,6 +392,13 @@ void PictureTests::hostile_data()
         << bmpHeader(16, 2, 8, 1, 256) + QByteArray("\x00\x02\xff\xff\x10\x01\x00\x01", 8);
     QTest::newRow("32-bit with alpha cut mid-picture") << argb32.left(argb32.size() * 2 / 3);
 
+    QByteArray header56 = rgb24;  // a header size Qt reads as the oldest, 16-bit one
+    qToLittleEndian<quint32>(56, header56.data() + 14);
+    QTest::newRow("header size 56") << header56;
+    QByteArray hugeHeader = rgb24;
+    qToLittleEndian<quint32>(0x00200028, hugeHeader.data() + 14);
+    QTest::newRow("header size past the file") << hugeHeader;
+
     QByteArray taller = rgb24;
     qToLittleEndian<qint32>(400, taller.data() + 22);
     QTest::newRow("height lies: 400 rows claimed, 4 present") << taller;
@@ -459,12 +466,14 @@ void PictureTests::fuzzFinds_data()
 }
 
 // Every seed and every input the fuzzer ever found a fault with goes through
-// the chosen-file path: no crash, and a picture that loads packs.
+// the chosen-file path: no crash, the same picture or none from the file and
+// from its bytes in memory, and a picture that loads packs.
 void PictureTests::fuzzFinds()
 {
     QFETCH(QString, input);
     QVERIFY2(!input.isEmpty(), PALVORN_FUZZ_DATA " holds no inputs");
     const QImage image = loadPicture(input);
+    QVERIFY(loadPictureData(readAll(input)) == image);
     if (!image.isNull())
         packAll(image);
 }
