@@ -26,6 +26,7 @@
 #endif
 
 #include "EnemySource.h"
+#include "SpriteRows.h"
 
 using palvorn::EnemyValues;
 using palvorn::Sprite;
@@ -33,16 +34,6 @@ using Change = std::function<void(EnemyValues&)>;
 Q_DECLARE_METATYPE(Change)
 
 namespace {
-
-// One string per row, 'X' for a black pixel.
-Sprite sprite(int width, const std::vector<std::string>& rows)
-{
-    Sprite s(width, static_cast<int>(rows.size()));
-    for (int y = 0; y < s.height(); ++y)
-        for (int x = 0; x < width && x < static_cast<int>(rows[y].size()); ++x)
-            s.setPixel(x, y, rows[y][x] == 'X');
-    return s;
-}
 
 // The enemy whose file is data/Slime.asm.
 EnemyValues slime()

@@ -7,20 +7,11 @@
 #include <vector>
 
 #include "Sprite.h"
+#include "SpriteRows.h"
 
 using palvorn::Sprite;
 
 namespace {
-
-// One string per row, 'X' for a black pixel, anything else clear.
-Sprite sprite(int width, const std::vector<std::string>& rows)
-{
-    Sprite s(width, static_cast<int>(rows.size()));
-    for (int y = 0; y < s.height(); ++y)
-        for (int x = 0; x < width && x < static_cast<int>(rows[y].size()); ++x)
-            s.setPixel(x, y, rows[y][x] == 'X');
-    return s;
-}
 
 std::string block(const Sprite& s)
 {
