@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "Main.h"
+#include "WizardWindow.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ int main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
     QApplication app(argc, argv);
-    Main wizard;
+    WizardWindow wizard;
     wizard.show();
     return app.exec();
 }

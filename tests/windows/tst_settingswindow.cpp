@@ -11,8 +11,8 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
-#include "CharSettings.h"
-#include "PicMatrix.h"
+#include "SettingsWindow.h"
+#include "SpritesWindow.h"
 #include "SettingsFixture.h"
 
 namespace {
@@ -68,21 +68,21 @@ private slots:
     void showWindowKeepsEntries();
 
 private:
-    CharSettings* settings_ = nullptr;
+    SettingsWindow* settings_ = nullptr;
 };
 
 void TestCharSettings::init()
 {
-    settings_ = CharSettings::showWindow();
+    settings_ = SettingsWindow::showWindow();
     QVERIFY(QTest::qWaitForWindowActive(settings_));
 }
 
 void TestCharSettings::cleanup()
 {
-    CharSettings::closeIfOpen();
-    PicMatrix::closeIfOpen();
+    SettingsWindow::closeIfOpen();
+    SpritesWindow::closeIfOpen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!CharSettings::existing());
+    QVERIFY(!SettingsWindow::existing());
 }
 
 void TestCharSettings::window()
@@ -90,11 +90,11 @@ void TestCharSettings::window()
     QCOMPARE(settings_->windowTitle(), QStringLiteral("Character Settings"));
     QVERIFY(!settings_->parentWidget());
     QVERIFY(!settings_->isModal());
-    QCOMPARE(CharSettings::showWindow(), settings_);
+    QCOMPARE(SettingsWindow::showWindow(), settings_);
     QVERIFY(control<QPushButton>(settings_, "CreateBut")->isDefault());
     QCOMPARE(settings_->focusWidget(), control<QLineEdit>(settings_, "CharName"));
     // Opening it stores nothing in the worker window.
-    QVERIFY(!PicMatrix::existing());
+    QVERIFY(!SpritesWindow::existing());
 
     // Rows from top to bottom.
     const char* rows[] = {"CharName", "cmbItem", "txtMinHP", "txtRobotMoney", "UpDefSlider", "LowDefSlider",
@@ -255,7 +255,7 @@ void TestCharSettings::incrementWhileTyping()
     QStringList seen;
     for (const char key : {'1', '5', '0'}) {
         QTest::keyClick(maxHP, key);
-        seen.append(PicMatrix::instance()->lblIncAmount);
+        seen.append(SpritesWindow::instance()->lblIncAmount);
     }
     QCOMPARE(seen, (QStringList{"-1", "1", "16"}));
 }
@@ -264,20 +264,20 @@ void TestCharSettings::incrementOnlyOnMaxEdit()
 {
     replaceText(control<QLineEdit>(settings_, "txtMinHP"), QStringLiteral("10"));
     replaceText(control<QLineEdit>(settings_, "txtMaxHP"), QStringLiteral("100"));
-    QCOMPARE(PicMatrix::instance()->lblIncAmount, QStringLiteral("10"));
+    QCOMPARE(SpritesWindow::instance()->lblIncAmount, QStringLiteral("10"));
     replaceText(control<QLineEdit>(settings_, "txtMinHP"), QStringLiteral("90"));
-    QCOMPARE(PicMatrix::instance()->lblIncAmount, QStringLiteral("10"));
+    QCOMPARE(SpritesWindow::instance()->lblIncAmount, QStringLiteral("10"));
 }
 
 void TestCharSettings::moneyFollowsField()
 {
     auto* money = control<QLineEdit>(settings_, "txtRobotMoney");
     replaceText(money, QStringLiteral("15"));
-    QCOMPARE(PicMatrix::instance()->lblRobotMoney, QStringLiteral("15"));
+    QCOMPARE(SpritesWindow::instance()->lblRobotMoney, QStringLiteral("15"));
     QTest::keyClick(money, Qt::Key_Backspace);
     QTest::keyClick(money, Qt::Key_Backspace);
-    QCOMPARE(PicMatrix::instance()->lblRobotMoney, QString());
-    QVERIFY(!PicMatrix::existing()->isVisible());
+    QCOMPARE(SpritesWindow::instance()->lblRobotMoney, QString());
+    QVERIFY(!SpritesWindow::existing()->isVisible());
 }
 
 void TestCharSettings::fieldsRefuse_data()
@@ -410,26 +410,26 @@ void TestCharSettings::enterPressesCreate()
 void TestCharSettings::cancelClosesBoth()
 {
     replaceText(control<QLineEdit>(settings_, "txtRobotMoney"), QStringLiteral("15"));
-    PicMatrix::instance()->lblRobotY = QStringLiteral("61");
+    SpritesWindow::instance()->lblRobotY = QStringLiteral("61");
     QTest::mouseClick(control<QPushButton>(settings_, "CancelBut"), Qt::LeftButton);
-    QVERIFY(!CharSettings::existing());
-    QVERIFY(!PicMatrix::existing());
+    QVERIFY(!SettingsWindow::existing());
+    QVERIFY(!SpritesWindow::existing());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    settings_ = CharSettings::showWindow();
+    settings_ = SettingsWindow::showWindow();
     QCOMPARE(control<QLineEdit>(settings_, "txtRobotMoney")->text(), QString());
     QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Robot"));
-    QCOMPARE(PicMatrix::instance()->lblRobotY, QString());
-    QCOMPARE(PicMatrix::instance()->lblRobotMoney, QString());
+    QCOMPARE(SpritesWindow::instance()->lblRobotY, QString());
+    QCOMPARE(SpritesWindow::instance()->lblRobotMoney, QString());
 }
 
 void TestCharSettings::showWindowKeepsEntries()
 {
     replaceText(control<QLineEdit>(settings_, "CharName"), QStringLiteral("Slime"));
     settings_->hide();
-    QCOMPARE(CharSettings::showWindow(), settings_);
+    QCOMPARE(SettingsWindow::showWindow(), settings_);
     QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Slime"));
 }
 
 QTEST_MAIN(TestCharSettings)
-#include "tst_charsettings.moc"
+#include "tst_settingswindow.moc"

@@ -15,9 +15,9 @@
 #include <optional>
 #include <unistd.h>
 
-#include "CharSettings.h"
-#include "Main.h"
-#include "PicMatrix.h"
+#include "SettingsWindow.h"
+#include "WizardWindow.h"
+#include "SpritesWindow.h"
 #include "SettingsFixture.h"
 #include "SlimePictures.h"
 
@@ -104,16 +104,16 @@ private:
     // Sprite slots 1..5 of the wizard hold the Slime pictures.
     void fillSlots();
     // Opens the settings window and enters the Slime enemy as a user does.
-    CharSettings* enterSlime();
-    void chooseItem(CharSettings* settings, int downPresses);
-    void clickCreate(CharSettings* settings);
+    SettingsWindow* enterSlime();
+    void chooseItem(SettingsWindow* settings, int downPresses);
+    void clickCreate(SettingsWindow* settings);
     QString folderPath(const QString& name) const { return QDir(folder_).filePath(name); }
 
     QTemporaryDir sandbox_;
     QString folder_;
     std::optional<WarningRecorder> recorder_;
     QList<Start> starts_;
-    Main* wizard_ = nullptr;
+    WizardWindow* wizard_ = nullptr;
     QString mounted_;
 };
 
@@ -125,7 +125,7 @@ void TestCreate::init()
     platform::setProgramFolder(folder_);
     recorder_.emplace();
     starts_.clear();
-    wizard_ = new Main;
+    wizard_ = new WizardWindow;
     wizard_->show();
 }
 
@@ -133,8 +133,8 @@ void TestCreate::cleanup()
 {
     delete wizard_;
     wizard_ = nullptr;
-    CharSettings::closeIfOpen();
-    PicMatrix::closeIfOpen();
+    SettingsWindow::closeIfOpen();
+    SpritesWindow::closeIfOpen();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     recorder_.reset();
     platform::setScriptLauncher({});
@@ -190,7 +190,7 @@ void TestCreate::fillSlots()
     }
 }
 
-void TestCreate::chooseItem(CharSettings* settings, int downPresses)
+void TestCreate::chooseItem(SettingsWindow* settings, int downPresses)
 {
     auto* item = control<QComboBox>(settings, "cmbItem");
     item->setFocus();
@@ -198,9 +198,9 @@ void TestCreate::chooseItem(CharSettings* settings, int downPresses)
         QTest::keyClick(item, Qt::Key_Down);
 }
 
-CharSettings* TestCreate::enterSlime()
+SettingsWindow* TestCreate::enterSlime()
 {
-    CharSettings* settings = CharSettings::showWindow();
+    SettingsWindow* settings = SettingsWindow::showWindow();
     replaceText(control<QLineEdit>(settings, "CharName"), QStringLiteral("Slime"));
     chooseItem(settings, 2);  // "Heal Leaf"
     replaceText(control<QLineEdit>(settings, "txtMinHP"), QStringLiteral("20"));
@@ -220,7 +220,7 @@ CharSettings* TestCreate::enterSlime()
     return settings;
 }
 
-void TestCreate::clickCreate(CharSettings* settings)
+void TestCreate::clickCreate(SettingsWindow* settings)
 {
     QTest::mouseClick(control<QPushButton>(settings, "CreateBut"), Qt::LeftButton);
 }
@@ -260,7 +260,7 @@ void TestCreate::validation()
     QFETCH(QString, text);
     recordStarts();
     fillSlots();
-    CharSettings* settings = CharSettings::showWindow();
+    SettingsWindow* settings = SettingsWindow::showWindow();
     chooseItem(settings, itemDowns);
     if (!typedItem.isEmpty())
         replaceText(control<QComboBox>(settings, "cmbItem")->lineEdit(), typedItem);
@@ -273,8 +273,8 @@ void TestCreate::validation()
         QCOMPARE(recorder_->warnings.size(), 0);
         QVERIFY(QFile::exists(folderPath(name + ".asm")));
         QCOMPARE(starts_.size(), 1);
-        QVERIFY(PicMatrix::existing()->isVisible());
-        QVERIFY(PicMatrix::existing()->okButton()->isEnabled());
+        QVERIFY(SpritesWindow::existing()->isVisible());
+        QVERIFY(SpritesWindow::existing()->okButton()->isEnabled());
     } else {
         QCOMPARE(recorder_->warnings.size(), 1);
         QCOMPARE(recorder_->warnings[0].title, title);
@@ -282,8 +282,8 @@ void TestCreate::validation()
         QCOMPARE(recorder_->warnings[0].buttons, platform::Buttons::OkCancel);
         QCOMPARE(tree(folder_), QStringList());
         QCOMPARE(starts_.size(), 0);
-        QVERIFY(!PicMatrix::existing() || !PicMatrix::existing()->isVisible());
-        QVERIFY(CharSettings::existing());
+        QVERIFY(!SpritesWindow::existing() || !SpritesWindow::existing()->isVisible());
+        QVERIFY(SettingsWindow::existing());
     }
 }
 
@@ -297,12 +297,12 @@ void TestCreate::wholeRoad()
         QCOMPARE(wizard_->SpriteSize[step], step == 1 ? 3 : 2);
         QTest::mouseClick(control<QPushButton>(wizard_, step < 5 ? "NextBut" : "FinishBut"), Qt::LeftButton);
     }
-    QVERIFY(CharSettings::existing());
-    CharSettings* settings = enterSlime();
+    QVERIFY(SettingsWindow::existing());
+    SettingsWindow* settings = enterSlime();
     clickCreate(settings);
 
     QCOMPARE(recorder_->warnings.size(), 0);
-    PicMatrix* worker = PicMatrix::existing();
+    SpritesWindow* worker = SpritesWindow::existing();
     QVERIFY(worker && worker->isVisible());
     QVERIFY(worker->okButton()->isEnabled());
     for (int i = 1; i <= 5; ++i)
@@ -330,10 +330,10 @@ void TestCreate::placementGoesWithCancel()
         QTest::mouseClick(control<QPushButton>(wizard_, "ClipboardBut"), Qt::LeftButton);
         QTest::mouseClick(control<QPushButton>(wizard_, step < 5 ? "NextBut" : "FinishBut"), Qt::LeftButton);
     }
-    QCOMPARE(PicMatrix::instance()->lblRobotY, QStringLiteral("61"));
-    QTest::mouseClick(control<QPushButton>(CharSettings::existing(), "CancelBut"), Qt::LeftButton);
+    QCOMPARE(SpritesWindow::instance()->lblRobotY, QStringLiteral("61"));
+    QTest::mouseClick(control<QPushButton>(SettingsWindow::existing(), "CancelBut"), Qt::LeftButton);
     QTest::mouseClick(control<QPushButton>(wizard_, "FinishBut"), Qt::LeftButton);
-    CharSettings* settings = enterSlime();
+    SettingsWindow* settings = enterSlime();
     clickCreate(settings);
     const QList<QByteArray> fields = valueFields(folderPath(QStringLiteral("Slime.asm")));
     QCOMPARE(fields.size(), 24);
@@ -348,8 +348,8 @@ void TestCreate::valuesGoWithWorkerWindow()
     // window was closed, so the one Create fills has never seen them.
     recordStarts();
     fillSlots();
-    CharSettings* settings = enterSlime();
-    PicMatrix::existing()->close();
+    SettingsWindow* settings = enterSlime();
+    SpritesWindow::existing()->close();
     clickCreate(settings);
     const QList<QByteArray> fields = valueFields(folderPath(QStringLiteral("Slime.asm")));
     QCOMPARE(fields.size(), 24);
@@ -362,7 +362,7 @@ void TestCreate::typedItemWritesZero()
 {
     recordStarts();
     fillSlots();
-    CharSettings* settings = enterSlime();
+    SettingsWindow* settings = enterSlime();
     replaceText(control<QComboBox>(settings, "cmbItem")->lineEdit(), QStringLiteral("Bone"));
     clickCreate(settings);
     QCOMPARE(valueFields(folderPath(QStringLiteral("Slime.asm"))).value(9), QByteArray("0"));
@@ -386,7 +386,7 @@ void TestCreate::nameIsOneArgument()
     QFETCH(QString, name);
     writeRecordingScript();
     fillSlots();
-    CharSettings* settings = enterSlime();
+    SettingsWindow* settings = enterSlime();
     replaceText(control<QLineEdit>(settings, "CharName"), name);
     QCOMPARE(control<QLineEdit>(settings, "CharName")->text(), name);
     clickCreate(settings);
@@ -414,14 +414,14 @@ void TestCreate::scriptNotStartable()
     if (directoryInstead)
         QVERIFY(QDir(folder_).mkdir(platform::buildScriptName()));
     fillSlots();
-    CharSettings* settings = enterSlime();
+    SettingsWindow* settings = enterSlime();
     clickCreate(settings);
     QCOMPARE(recorder_->warnings.size(), 1);
     const QString script = folderPath(platform::buildScriptName());
     QVERIFY2(recorder_->warnings[0].text.contains(script), qPrintable(recorder_->warnings[0].text));
     QVERIFY2(recorder_->warnings[0].text.contains(QStringLiteral("was written")), qPrintable(recorder_->warnings[0].text));
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
-    QVERIFY(PicMatrix::existing()->okButton()->isEnabled());
+    QVERIFY(SpritesWindow::existing()->okButton()->isEnabled());
 }
 
 void TestCreate::writeFailureLosesNothing_data()
@@ -478,7 +478,7 @@ void TestCreate::writeFailureLosesNothing()
     const QStringList before = tree(sandbox_.path());
 
     fillSlots();
-    CharSettings* settings = enterSlime();
+    SettingsWindow* settings = enterSlime();
     clickCreate(settings);
 
     QCOMPARE(recorder_->warnings.size(), 1);
@@ -491,10 +491,10 @@ void TestCreate::writeFailureLosesNothing()
         QCOMPARE(readAll(target), older);
     // "Ok" would reset the wizard with nothing written; it stays locked and the
     // worker window, with its values, goes out of the way.
-    QVERIFY(!PicMatrix::existing()->okButton()->isEnabled());
-    QVERIFY(!PicMatrix::existing()->isVisible());
-    QCOMPARE(PicMatrix::existing()->lblRobotMoney, QStringLiteral("15"));
-    QVERIFY(CharSettings::existing());
+    QVERIFY(!SpritesWindow::existing()->okButton()->isEnabled());
+    QVERIFY(!SpritesWindow::existing()->isVisible());
+    QCOMPARE(SpritesWindow::existing()->lblRobotMoney, QStringLiteral("15"));
+    QVERIFY(SettingsWindow::existing());
 
     if (kind == "full") {
         // Room again: the same Create now succeeds.
@@ -526,7 +526,7 @@ void TestCreate::namesCannotEscape()
     QFETCH(QString, how);
     recordStarts();
     fillSlots();
-    CharSettings* settings = enterSlime();
+    SettingsWindow* settings = enterSlime();
     auto* name = control<QLineEdit>(settings, "CharName");
     replaceText(name, QString());
     if (how == "typed") {

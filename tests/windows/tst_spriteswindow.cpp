@@ -7,9 +7,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "CharSettings.h"
-#include "Main.h"
-#include "PicMatrix.h"
+#include "SettingsWindow.h"
+#include "WizardWindow.h"
+#include "SpritesWindow.h"
 #include "Platform.h"
 #include "SlimePictures.h"
 
@@ -44,7 +44,7 @@ void slimeSettings(palvorn::EnemyValues& v)
     v.itemPosition = 1;
 }
 
-void storeSlime(PicMatrix* worker)
+void storeSlime(SpritesWindow* worker)
 {
     worker->lblIncAmount = QStringLiteral("5");
     worker->lblRobotMoney = QStringLiteral("15");
@@ -86,11 +86,11 @@ void TestPicMatrix::init()
 
 void TestPicMatrix::cleanup()
 {
-    PicMatrix::closeIfOpen();
-    CharSettings::closeIfOpen();
+    SpritesWindow::closeIfOpen();
+    SettingsWindow::closeIfOpen();
     flushDeletes();
-    PicMatrix::setSettingsReader({});
-    PicMatrix::setOkFollowUp({});
+    SpritesWindow::setSettingsReader({});
+    SpritesWindow::setOkFollowUp({});
     platform::setProgramFolder({});
     for (const QFileInfo& entry : QDir(folder_.path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
         QVERIFY(entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath()));
@@ -98,16 +98,16 @@ void TestPicMatrix::cleanup()
 
 void TestPicMatrix::createdHiddenByFirstStore()
 {
-    QVERIFY(!PicMatrix::existing());
-    PicMatrix::instance()->lblRobotY = QStringLiteral("61");
-    PicMatrix* worker = PicMatrix::existing();
+    QVERIFY(!SpritesWindow::existing());
+    SpritesWindow::instance()->lblRobotY = QStringLiteral("61");
+    SpritesWindow* worker = SpritesWindow::existing();
     QVERIFY(worker);
     QVERIFY(!worker->isVisible());
     QCOMPARE(worker->windowTitle(), QStringLiteral("Sprites"));
     QCOMPARE(worker->lblRobotY, QStringLiteral("61"));
     for (const QString* other : {&worker->lblIncAmount, &worker->lblRobotMoney, &worker->lblRobotX, &worker->lblRobotTo})
         QVERIFY(other->isEmpty());
-    QCOMPARE(PicMatrix::instance(), worker);
+    QCOMPARE(SpritesWindow::instance(), worker);
     auto* ok = worker->findChild<QPushButton*>(QStringLiteral("OkBut"));
     QVERIFY(ok);
     QCOMPARE(ok->text(), QStringLiteral("Ok"));
@@ -118,13 +118,13 @@ void TestPicMatrix::createdHiddenByFirstStore()
 
 void TestPicMatrix::closingDiscardsEverything()
 {
-    PicMatrix* worker = PicMatrix::instance();
+    SpritesWindow* worker = SpritesWindow::instance();
     storeSlime(worker);
-    const QPointer<PicMatrix> old(worker);
+    const QPointer<SpritesWindow> old(worker);
     worker->close();
     // A store right after the close, before the deletion ran, must not reach the old window.
-    QVERIFY(!PicMatrix::existing());
-    PicMatrix* fresh = PicMatrix::instance();
+    QVERIFY(!SpritesWindow::existing());
+    SpritesWindow* fresh = SpritesWindow::instance();
     QVERIFY(fresh != old.data());
     flushDeletes();
     QVERIFY(old.isNull());
@@ -137,7 +137,7 @@ void TestPicMatrix::closingDiscardsEverything()
 
 void TestPicMatrix::copiesSizedAndArranged()
 {
-    PicMatrix* worker = PicMatrix::instance();
+    SpritesWindow* worker = SpritesWindow::instance();
     const QImage pictures[] = {pictureFromRows({"XXXXXXXXXXXX", "X"}), pictureFromRows({"XX", "XX", "XX"}),
                                pictureFromRows({"X"}), pictureFromRows({"XXXXXXXX"}), pictureFromRows({"XXX", "X", "X"})};
     for (int i = 1; i <= 5; ++i)
@@ -165,9 +165,9 @@ void TestPicMatrix::copiesSizedAndArranged()
 
 void TestPicMatrix::writesTheGoldenFile()
 {
-    PicMatrix::setSettingsReader(slimeSettings);
-    storeSlime(PicMatrix::instance());
-    const std::filesystem::path written = PicMatrix::instance()->WriteFile();
+    SpritesWindow::setSettingsReader(slimeSettings);
+    storeSlime(SpritesWindow::instance());
+    const std::filesystem::path written = SpritesWindow::instance()->WriteFile();
     QCOMPARE(QString::fromStdString(written.string()), QDir(folder_.path()).filePath(QStringLiteral("Slime.asm")));
     QCOMPARE(readAll(folder_.filePath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
 }
@@ -175,11 +175,11 @@ void TestPicMatrix::writesTheGoldenFile()
 void TestPicMatrix::gathersAtTheMomentOfTheCall()
 {
     QString minHP = QStringLiteral("20");
-    PicMatrix::setSettingsReader([&minHP](palvorn::EnemyValues& v) {
+    SpritesWindow::setSettingsReader([&minHP](palvorn::EnemyValues& v) {
         slimeSettings(v);
         v.minHP = minHP.toStdString();
     });
-    PicMatrix* worker = PicMatrix::instance();
+    SpritesWindow* worker = SpritesWindow::instance();
     storeSlime(worker);
     worker->WriteFile();
     minHP = QStringLiteral("30");
@@ -212,16 +212,16 @@ void TestPicMatrix::failuresPassToTheCaller()
     QFETCH(bool, invalidName);
     if (directoryInTheWay)
         QVERIFY(QDir(folder_.path()).mkdir(name + QStringLiteral(".asm")));
-    PicMatrix::setSettingsReader([name](palvorn::EnemyValues& v) {
+    SpritesWindow::setSettingsReader([name](palvorn::EnemyValues& v) {
         slimeSettings(v);
         v.name = fileText(name);
     });
-    storeSlime(PicMatrix::instance());
+    storeSlime(SpritesWindow::instance());
     const QStringList before = QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     bool threwInvalidName = false;
     bool threwWriteError = false;
     try {
-        PicMatrix::instance()->WriteFile();
+        SpritesWindow::instance()->WriteFile();
     } catch (const palvorn::InvalidName&) {
         threwInvalidName = true;
     } catch (const palvorn::WriteError& e) {
@@ -236,7 +236,7 @@ void TestPicMatrix::failuresPassToTheCaller()
 
 void TestPicMatrix::okReturnsWizardToStepOne()
 {
-    Main wizard;
+    WizardWindow wizard;
     const auto pictures = slimePictures();
     for (int i = 1; i <= 5; ++i) {
         wizard.SaveSprite[i] = pictures[i - 1];
@@ -244,17 +244,17 @@ void TestPicMatrix::okReturnsWizardToStepOne()
     }
     wizard.ShowStep(5);
     wizard.CurStep = 5;
-    CharSettings* settings = CharSettings::showWindow();
-    PicMatrix* worker = PicMatrix::instance();
+    SettingsWindow* settings = SettingsWindow::showWindow();
+    SpritesWindow* worker = SpritesWindow::instance();
     storeSlime(worker);
     worker->show();
-    const QPointer<CharSettings> settingsAlive(settings);
-    const QPointer<PicMatrix> workerAlive(worker);
+    const QPointer<SettingsWindow> settingsAlive(settings);
+    const QPointer<SpritesWindow> workerAlive(worker);
 
     QTest::mouseClick(worker->findChild<QPushButton*>(QStringLiteral("OkBut")), Qt::LeftButton);
 
-    QVERIFY(!PicMatrix::existing());
-    QVERIFY(!CharSettings::existing());
+    QVERIFY(!SpritesWindow::existing());
+    QVERIFY(!SettingsWindow::existing());
     flushDeletes();
     QVERIFY(workerAlive.isNull());
     QVERIFY(settingsAlive.isNull());
@@ -266,4 +266,4 @@ void TestPicMatrix::okReturnsWizardToStepOne()
 }
 
 QTEST_MAIN(TestPicMatrix)
-#include "tst_picmatrix.moc"
+#include "tst_spriteswindow.moc"

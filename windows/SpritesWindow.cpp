@@ -1,4 +1,4 @@
-#include "PicMatrix.h"
+#include "SpritesWindow.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -36,37 +36,37 @@ std::string fileText(const QString& text)
     return text.toLatin1().toStdString();
 }
 
-QPointer<PicMatrix> PicMatrix::current_;
+QPointer<SpritesWindow> SpritesWindow::current_;
 
-PicMatrix* PicMatrix::instance()
+SpritesWindow* SpritesWindow::instance()
 {
     if (!current_)
-        current_ = new PicMatrix;
+        current_ = new SpritesWindow;
     return current_;
 }
 
-PicMatrix* PicMatrix::existing()
+SpritesWindow* SpritesWindow::existing()
 {
     return current_;
 }
 
-void PicMatrix::closeIfOpen()
+void SpritesWindow::closeIfOpen()
 {
     if (current_)
         current_->close();
 }
 
-void PicMatrix::setSettingsReader(std::function<void(palvorn::EnemyValues&)> reader)
+void SpritesWindow::setSettingsReader(std::function<void(palvorn::EnemyValues&)> reader)
 {
     settingsReader() = std::move(reader);
 }
 
-void PicMatrix::setOkFollowUp(std::function<void()> followUp)
+void SpritesWindow::setOkFollowUp(std::function<void()> followUp)
 {
     okFollowUp() = std::move(followUp);
 }
 
-PicMatrix::PicMatrix(QWidget* parent) : QWidget(parent)
+SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Sprites"));
@@ -89,12 +89,12 @@ PicMatrix::PicMatrix(QWidget* parent) : QWidget(parent)
     OkBut = new QPushButton(QStringLiteral("Ok"), this);
     OkBut->setObjectName(QStringLiteral("OkBut"));
     grid->addWidget(OkBut, 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
-    connect(OkBut, &QPushButton::clicked, this, &PicMatrix::OkBut_Click);
+    connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
 
     resize(369, 207);
 }
 
-void PicMatrix::setCopySprite(int index, const QImage& picture)
+void SpritesWindow::setCopySprite(int index, const QImage& picture)
 {
     if (index < 1 || index > 5)
         throw std::out_of_range("sprite copy " + std::to_string(index) + " is outside 1..5");
@@ -104,14 +104,14 @@ void PicMatrix::setCopySprite(int index, const QImage& picture)
     copy->setFixedSize(picture.size());
 }
 
-QImage PicMatrix::copySprite(int index) const
+QImage SpritesWindow::copySprite(int index) const
 {
     if (index < 1 || index > 5)
         throw std::out_of_range("sprite copy " + std::to_string(index) + " is outside 1..5");
     return pictures_[index - 1];
 }
 
-std::filesystem::path PicMatrix::WriteFile()
+std::filesystem::path SpritesWindow::WriteFile()
 {
     palvorn::EnemyValues values;
     if (settingsReader())
@@ -127,7 +127,7 @@ std::filesystem::path PicMatrix::WriteFile()
     return palvorn::WriteEnemySource(folder, values);
 }
 
-void PicMatrix::closeEvent(QCloseEvent* event)
+void SpritesWindow::closeEvent(QCloseEvent* event)
 {
     // The deletion itself comes later; from now on the next store must find a
     // fresh window with empty values.
@@ -136,7 +136,7 @@ void PicMatrix::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void PicMatrix::OkBut_Click()
+void SpritesWindow::OkBut_Click()
 {
     // Copied first: the follow-up may replace the wiring while it runs.
     const std::function<void()> followUp = okFollowUp();

@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "CharSettings.h"
-#include "Main.h"
-#include "PicMatrix.h"
+#include "SettingsWindow.h"
+#include "WizardWindow.h"
+#include "SpritesWindow.h"
 
 namespace harness {
 
@@ -34,9 +34,9 @@ inline QImage testSprite(int width, int height)
     return picture;
 }
 
-inline std::unique_ptr<Main> showWizard()
+inline std::unique_ptr<WizardWindow> showWizard()
 {
-    auto wizard = std::make_unique<Main>();
+    auto wizard = std::make_unique<WizardWindow>();
     wizard->show();
     if (!QTest::qWaitForWindowExposed(wizard.get()))
         return nullptr;
@@ -46,9 +46,9 @@ inline std::unique_ptr<Main> showWizard()
 // Closing a window discards it; the discarding may wait for the event loop.
 inline bool otherWindowsGone()
 {
-    CharSettings::closeIfOpen();
-    PicMatrix::closeIfOpen();
-    return QTest::qWaitFor([] { return !CharSettings::existing() && !PicMatrix::existing(); });
+    SettingsWindow::closeIfOpen();
+    SpritesWindow::closeIfOpen();
+    return QTest::qWaitFor([] { return !SettingsWindow::existing() && !SpritesWindow::existing(); });
 }
 
 }  // namespace harness

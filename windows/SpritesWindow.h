@@ -25,14 +25,14 @@ class QPushButton;
 // silently changed name.
 std::string fileText(const QString& text);
 
-class PicMatrix : public QWidget {
+class SpritesWindow : public QWidget {
     Q_OBJECT
 
 public:
     // The open window, created hidden with empty values if there is none.
-    static PicMatrix* instance();
+    static SpritesWindow* instance();
     // The open window, or nullptr.
-    static PicMatrix* existing();
+    static SpritesWindow* existing();
     static void closeIfOpen();
 
     // Wiring to the windows above this one, installed by the wizard window.
@@ -61,9 +61,9 @@ private slots:
     void OkBut_Click();
 
 private:
-    explicit PicMatrix(QWidget* parent = nullptr);
+    explicit SpritesWindow(QWidget* parent = nullptr);
 
-    static QPointer<PicMatrix> current_;
+    static QPointer<SpritesWindow> current_;
     std::array<QLabel*, 5> CopySprite{};
     std::array<QImage, 5> pictures_;
     QPushButton* OkBut = nullptr;

@@ -31,7 +31,7 @@ private:
     void click(const char* button);
     void takeFromClipboard(const QImage& picture);
 
-    std::unique_ptr<Main> wizard;
+    std::unique_ptr<WizardWindow> wizard;
 };
 
 void WizardSteps::init()
@@ -222,15 +222,15 @@ void WizardSteps::finish()
     QCOMPARE(wizard->SaveSprite[5].cacheKey(), wizard->spritePicture().cacheKey());
     QCOMPARE(wizard->SaveSprite[5].size(), pictures[4].isEmpty() ? QSize(0, 0) : pictures[4]);
     if (!opens) {
-        QVERIFY(!CharSettings::existing());
+        QVERIFY(!SettingsWindow::existing());
         return;
     }
-    QPointer<CharSettings> settings = CharSettings::existing();
+    QPointer<SettingsWindow> settings = SettingsWindow::existing();
     QVERIFY(settings && settings->isVisible());
 
     // A second Finish brings up the same window rather than a fresh one.
     click("FinishBut");
-    QCOMPARE(CharSettings::existing(), settings.data());
+    QCOMPARE(SettingsWindow::existing(), settings.data());
     QVERIFY(settings->isVisible());
 }
 
@@ -251,13 +251,13 @@ void WizardSteps::newStartsOver()
     const bool overLimit = stepThreePicture.width() == 41;
 
     takeFromClipboard(harness::testSprite(24, 32));  // brings the worker window into being
-    QVERIFY(PicMatrix::existing());
+    QVERIFY(SpritesWindow::existing());
     click("NextBut");
     takeFromClipboard(harness::testSprite(8, 8));
     click("NextBut");
     takeFromClipboard(harness::testSprite(stepThreePicture.width(), stepThreePicture.height()));
     if (settingsOpen)
-        QVERIFY(CharSettings::showWindow());
+        QVERIFY(SettingsWindow::showWindow());
 
     click("NewBut");
 
@@ -275,8 +275,8 @@ void WizardSteps::newStartsOver()
     QVERIFY(next->isVisible() && next->isEnabled());
     QVERIFY(!back->isVisible());
     QVERIFY(!control<QPushButton>(wizard.get(), "FinishBut")->isVisible());
-    QTRY_VERIFY(!CharSettings::existing());
-    QTRY_VERIFY(!PicMatrix::existing());
+    QTRY_VERIFY(!SettingsWindow::existing());
+    QTRY_VERIFY(!SpritesWindow::existing());
 
     // New re-enables only "Next >": "< Back" waits for a picture within the limit.
     click("NextBut");
@@ -287,13 +287,13 @@ void WizardSteps::newStartsOver()
 
 void WizardSteps::closingClosesTheOtherWindows()
 {
-    QVERIFY(CharSettings::showWindow());
-    QVERIFY(PicMatrix::instance());
+    QVERIFY(SettingsWindow::showWindow());
+    QVERIFY(SpritesWindow::instance());
 
     QVERIFY(wizard->close());
     QVERIFY(!wizard->isVisible());
-    QTRY_VERIFY(!CharSettings::existing());
-    QTRY_VERIFY(!PicMatrix::existing());
+    QTRY_VERIFY(!SettingsWindow::existing());
+    QTRY_VERIFY(!SpritesWindow::existing());
 }
 
 QTEST_MAIN(WizardSteps)

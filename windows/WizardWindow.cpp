@@ -1,4 +1,4 @@
-#include "Main.h"
+#include "WizardWindow.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -11,8 +11,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "CharSettings.h"
-#include "PicMatrix.h"
+#include "SettingsWindow.h"
+#include "SpritesWindow.h"
 #include "Platform.h"
 #include "PictureLoader.h"
 #include "Sprite.h"
@@ -64,10 +64,10 @@ QFrame* makeLine(QWidget* parent, const char* name, QPalette::ColorRole colour, 
 
 }  // namespace
 
-Main::Main(QWidget* parent) : QWidget(parent)
+WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
 {
     // The icon lives in a static library, whose resources are not registered on their own.
-    Q_INIT_RESOURCE(wizard);
+    Q_INIT_RESOURCE(windows);
 
     setWindowTitle(QStringLiteral("Palvorn - Battle External Enemy Creator"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -92,7 +92,7 @@ Main::Main(QWidget* parent) : QWidget(parent)
     SizeLbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
     ClipboardBut = makeButton(this, "ClipboardBut", QString(),
                               QRect(Browse->x() - 6 - kButtonHeight, kButtonTop, kButtonHeight, kButtonHeight));
-    ClipboardBut->setIcon(QIcon(QStringLiteral(":/wizard/clipboard.png")));
+    ClipboardBut->setIcon(QIcon(QStringLiteral(":/windows/clipboard.png")));
     ClipboardBut->setIconSize(QSize(16, 16));
     ClipboardBut->setToolTip(QStringLiteral("Take the sprite from the clipboard"));
     NewBut = makeButton(this, "NewBut", QStringLiteral("New"), QRect(8, kButtonTop, kButtonWidth, kButtonHeight));
@@ -102,23 +102,23 @@ Main::Main(QWidget* parent) : QWidget(parent)
     // A picture taller or wider than its area must not cover the controls.
     Sprite->lower();
 
-    connect(NextBut, &QPushButton::clicked, this, &Main::NextBut_Click);
-    connect(BackBut, &QPushButton::clicked, this, &Main::BackBut_Click);
-    connect(FinishBut, &QPushButton::clicked, this, &Main::FinishBut_Click);
-    connect(NewBut, &QPushButton::clicked, this, &Main::NewBut_Click);
-    connect(Browse, &QPushButton::clicked, this, &Main::Browse_Click);
-    connect(ClipboardBut, &QPushButton::clicked, this, &Main::ClipboardBut_Click);
+    connect(NextBut, &QPushButton::clicked, this, &WizardWindow::NextBut_Click);
+    connect(BackBut, &QPushButton::clicked, this, &WizardWindow::BackBut_Click);
+    connect(FinishBut, &QPushButton::clicked, this, &WizardWindow::FinishBut_Click);
+    connect(NewBut, &QPushButton::clicked, this, &WizardWindow::NewBut_Click);
+    connect(Browse, &QPushButton::clicked, this, &WizardWindow::Browse_Click);
+    connect(ClipboardBut, &QPushButton::clicked, this, &WizardWindow::ClipboardBut_Click);
 
     // The other windows reach back into this one through these.
-    PicMatrix::setSettingsReader([](palvorn::EnemyValues& values) {
-        if (CharSettings* settings = CharSettings::existing())
+    SpritesWindow::setSettingsReader([](palvorn::EnemyValues& values) {
+        if (SettingsWindow* settings = SettingsWindow::existing())
             settings->fillEnemyValues(values);
     });
-    PicMatrix::setOkFollowUp([this] {
-        CharSettings::closeIfOpen();
+    SpritesWindow::setOkFollowUp([this] {
+        SettingsWindow::closeIfOpen();
         NewBut_Click();
     });
-    CharSettings::setSpriteSlots([this](int k) { return SaveSprite.at(k); });
+    SettingsWindow::setSpriteSlots([this](int k) { return SaveSprite.at(k); });
 
     FinishBut->hide();
     NextBut->setFocus();
@@ -129,17 +129,17 @@ Main::Main(QWidget* parent) : QWidget(parent)
         SpriteSize.at(k) = 0;
 }
 
-Main::~Main()
+WizardWindow::~WizardWindow()
 {
     // The other windows hold callbacks into this one; neither may outlive it.
-    PicMatrix::setSettingsReader({});
-    PicMatrix::setOkFollowUp({});
-    CharSettings::setSpriteSlots({});
-    CharSettings::closeIfOpen();
-    PicMatrix::closeIfOpen();
+    SpritesWindow::setSettingsReader({});
+    SpritesWindow::setOkFollowUp({});
+    SettingsWindow::setSpriteSlots({});
+    SettingsWindow::closeIfOpen();
+    SpritesWindow::closeIfOpen();
 }
 
-QString Main::poseWord(int step)
+QString WizardWindow::poseWord(int step)
 {
     switch (step) {
     case 1: return QStringLiteral("normal");
@@ -151,7 +151,7 @@ QString Main::poseWord(int step)
     throw std::out_of_range("wizard step out of range");
 }
 
-void Main::ShowStep(int stepnum)
+void WizardWindow::ShowStep(int stepnum)
 {
     // Steps move by one, so each step only changes what its neighbour set.
     switch (stepnum) {
@@ -177,31 +177,31 @@ void Main::ShowStep(int stepnum)
     showSizeOf(CurStep);
 }
 
-void Main::SaveSpriteTo(int which)
+void WizardWindow::SaveSpriteTo(int which)
 {
     SaveSprite.at(which) = picture_;
 }
 
-void Main::LoadSpriteFrom(int which)
+void WizardWindow::LoadSpriteFrom(int which)
 {
     setSpritePicture(SaveSprite.at(which));
     centreSprite();
 }
 
-void Main::setSpritePicture(const QImage& picture)
+void WizardWindow::setSpritePicture(const QImage& picture)
 {
     picture_ = picture;
     Sprite->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
     Sprite->resize(picture.size());
 }
 
-void Main::InitPic()
+void WizardWindow::InitPic()
 {
     const int width = picture_.width();
     const int height = picture_.height();
 
     if (CurStep == 1) {
-        PicMatrix* worker = PicMatrix::instance();
+        SpritesWindow* worker = SpritesWindow::instance();
         worker->lblRobotY = QString::number(kScreenHeight - height);
         worker->lblRobotX = QString::number(kScreenWidth - width);
         worker->lblRobotTo = QString::number(worker->lblRobotX.toInt() - kRobotToOffset);
@@ -217,10 +217,10 @@ void Main::InitPic()
     showSizeOf(CurStep);
 }
 
-void Main::NewBut_Click()
+void WizardWindow::NewBut_Click()
 {
-    CharSettings::closeIfOpen();
-    PicMatrix::closeIfOpen();
+    SettingsWindow::closeIfOpen();
+    SpritesWindow::closeIfOpen();
 
     BackBut->hide();
     FinishBut->hide();
@@ -236,7 +236,7 @@ void Main::NewBut_Click()
     ShowStep(CurStep);
 }
 
-void Main::NextBut_Click()
+void WizardWindow::NextBut_Click()
 {
     if (CurStep >= kSteps)
         return;
@@ -245,7 +245,7 @@ void Main::NextBut_Click()
     ShowStep(CurStep);
 }
 
-void Main::BackBut_Click()
+void WizardWindow::BackBut_Click()
 {
     if (CurStep <= 1)
         return;
@@ -254,7 +254,7 @@ void Main::BackBut_Click()
     ShowStep(CurStep);
 }
 
-void Main::FinishBut_Click()
+void WizardWindow::FinishBut_Click()
 {
     SaveSpriteTo(kSteps);
     for (int k = 1; k <= kSteps; ++k) {
@@ -264,10 +264,10 @@ void Main::FinishBut_Click()
     // The game has no room for a "hurt" sprite over the limit either.
     if (SpriteSize.at(kSteps) > kSizeLimit)
         return;
-    CharSettings::showWindow();
+    SettingsWindow::showWindow();
 }
 
-void Main::Browse_Click()
+void WizardWindow::Browse_Click()
 {
     const QString file = platform::openFile(this, QStringLiteral("Bitmaps (.bmp) (*.bmp)"));
     if (file.isEmpty())
@@ -283,7 +283,7 @@ void Main::Browse_Click()
     InitPic();
 }
 
-void Main::ClipboardBut_Click()
+void WizardWindow::ClipboardBut_Click()
 {
     const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull())
@@ -292,21 +292,21 @@ void Main::ClipboardBut_Click()
     InitPic();
 }
 
-void Main::closeEvent(QCloseEvent* event)
+void WizardWindow::closeEvent(QCloseEvent* event)
 {
-    CharSettings::closeIfOpen();
-    PicMatrix::closeIfOpen();
+    SettingsWindow::closeIfOpen();
+    SpritesWindow::closeIfOpen();
     event->accept();
 }
 
-void Main::centreSprite()
+void WizardWindow::centreSprite()
 {
     // Half a pixel is dropped: a widget sits on whole pixels.
     const double left = std::floor((width() - Sprite->width()) / 2.0);
     Sprite->move(static_cast<int>(left), Sprite->y());
 }
 
-void Main::showSizeOf(int step)
+void WizardWindow::showSizeOf(int step)
 {
     SizeLbl->setText(QStringLiteral("Size: ") + QString::number(SpriteSize.at(step)));
 }

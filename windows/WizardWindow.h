@@ -12,12 +12,12 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-class Main : public QWidget {
+class WizardWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit Main(QWidget* parent = nullptr);
-    ~Main() override;
+    explicit WizardWindow(QWidget* parent = nullptr);
+    ~WizardWindow() override;
 
     static constexpr int kSizeLimit = 200;  // packed bytes a step may hold
     static constexpr int kSteps = 5;

@@ -62,7 +62,7 @@ private:
     void takeIn(Source source, const QImage& picture);
     Seen seen() const;
 
-    std::unique_ptr<Main> wizard;
+    std::unique_ptr<WizardWindow> wizard;
     std::unique_ptr<QTemporaryDir> folder;
     QString chosenFile;          // what the file-open dialog answers
     QStringList filters;         // what it was asked with
@@ -129,7 +129,7 @@ void WizardIntake::takeIn(Source source, const QImage& picture)
 Seen WizardIntake::seen() const
 {
     QStringList placement;
-    if (PicMatrix* worker = PicMatrix::existing())
+    if (SpritesWindow* worker = SpritesWindow::existing())
         placement << worker->lblRobotY << worker->lblRobotX << worker->lblRobotTo;
     return Seen{wizard->spritePicture().cacheKey(),
                 control<QLabel>(wizard.get(), "Sprite")->geometry(),
@@ -193,7 +193,7 @@ void WizardIntake::measuring()
     QCOMPARE(control<QPushButton>(wizard.get(), "BackBut")->isEnabled(), enabled);
     QVERIFY(wizard->SaveSprite[step].isNull());  // slots are written by leaving the step
 
-    PicMatrix* worker = PicMatrix::existing();
+    SpritesWindow* worker = SpritesWindow::existing();
     QVERIFY(worker);
     QVERIFY(!worker->isVisible());
     QCOMPARE((QStringList{worker->lblRobotY, worker->lblRobotX, worker->lblRobotTo}), placement);

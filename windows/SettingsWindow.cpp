@@ -1,4 +1,4 @@
-#include "CharSettings.h"
+#include "SettingsWindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -13,7 +13,7 @@
 #include <QSlider>
 #include <QValidator>
 
-#include "PicMatrix.h"
+#include "SpritesWindow.h"
 #include "Platform.h"
 #include "SettingsRules.h"
 
@@ -52,35 +52,35 @@ QLabel* label(QWidget* parent, const char* name, const QString& text)
 
 }  // namespace
 
-QPointer<CharSettings> CharSettings::current_;
+QPointer<SettingsWindow> SettingsWindow::current_;
 
-CharSettings* CharSettings::showWindow()
+SettingsWindow* SettingsWindow::showWindow()
 {
     if (!current_)
-        current_ = new CharSettings;
+        current_ = new SettingsWindow;
     current_->show();
     current_->raise();
     current_->activateWindow();
     return current_;
 }
 
-CharSettings* CharSettings::existing()
+SettingsWindow* SettingsWindow::existing()
 {
     return current_;
 }
 
-void CharSettings::closeIfOpen()
+void SettingsWindow::closeIfOpen()
 {
     if (current_)
         current_->close();
 }
 
-void CharSettings::setSpriteSlots(std::function<QImage(int)> pictures)
+void SettingsWindow::setSpriteSlots(std::function<QImage(int)> pictures)
 {
     spriteSlots() = std::move(pictures);
 }
 
-CharSettings::CharSettings(QWidget* parent) : QWidget(parent)
+SettingsWindow::SettingsWindow(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Character Settings"));
@@ -163,17 +163,17 @@ CharSettings::CharSettings(QWidget* parent) : QWidget(parent)
     setTabOrder(txtMaxHP, txtRobotMoney);
     CharName->setFocus();
 
-    connect(CharName, &QLineEdit::textChanged, this, &CharSettings::CharName_Change);
-    connect(txtMaxHP, &QLineEdit::textChanged, this, &CharSettings::txtMaxHP_Change);
-    connect(txtRobotMoney, &QLineEdit::textChanged, this, &CharSettings::txtRobotMoney_Change);
-    connect(cmbItem->lineEdit(), &QLineEdit::textEdited, this, &CharSettings::cmbItem_Edit);
-    connect(CreateBut, &QPushButton::clicked, this, &CharSettings::CreateBut_Click);
-    connect(CancelBut, &QPushButton::clicked, this, &CharSettings::CancelBut_Click);
+    connect(CharName, &QLineEdit::textChanged, this, &SettingsWindow::CharName_Change);
+    connect(txtMaxHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMaxHP_Change);
+    connect(txtRobotMoney, &QLineEdit::textChanged, this, &SettingsWindow::txtRobotMoney_Change);
+    connect(cmbItem->lineEdit(), &QLineEdit::textEdited, this, &SettingsWindow::cmbItem_Edit);
+    connect(CreateBut, &QPushButton::clicked, this, &SettingsWindow::CreateBut_Click);
+    connect(CancelBut, &QPushButton::clicked, this, &SettingsWindow::CancelBut_Click);
 
     resize(265, 425);
 }
 
-QSlider* CharSettings::addSlider(const char* sliderName, const char* captionName, const QString& prefix, int minimum,
+QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, const QString& prefix, int minimum,
                                  bool followsValue)
 {
     const int row = grid_->rowCount();
@@ -196,14 +196,14 @@ QSlider* CharSettings::addSlider(const char* sliderName, const char* captionName
     return slider;
 }
 
-void CharSettings::refreshCaption(const QSlider* slider)
+void SettingsWindow::refreshCaption(const QSlider* slider)
 {
     for (const SliderRow& row : std::as_const(sliderRows_))
         if (row.slider == slider)
             row.caption->setText(sliderCaption(row.prefix, slider->value()));
 }
 
-bool CharSettings::eventFilter(QObject* watched, QEvent* event)
+bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // A click is a press and a release over the slider; the value has moved
     // by then, so the caption is rebuilt after the slider saw the release.
@@ -219,7 +219,7 @@ bool CharSettings::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CharSettings::fillEnemyValues(palvorn::EnemyValues& values) const
+void SettingsWindow::fillEnemyValues(palvorn::EnemyValues& values) const
 {
     values.name = fileText(CharName->text());
     values.minHP = fileText(txtMinHP->text());
@@ -233,22 +233,22 @@ void CharSettings::fillEnemyValues(palvorn::EnemyValues& values) const
     values.itemPosition = cmbItem->currentIndex();
 }
 
-void CharSettings::CharName_Change(const QString& text)
+void SettingsWindow::CharName_Change(const QString& text)
 {
     Instruct->setText(instructionLine(text));
 }
 
-void CharSettings::txtMaxHP_Change(const QString& text)
+void SettingsWindow::txtMaxHP_Change(const QString& text)
 {
-    PicMatrix::instance()->lblIncAmount = incrementText(text, txtMinHP->text());
+    SpritesWindow::instance()->lblIncAmount = incrementText(text, txtMinHP->text());
 }
 
-void CharSettings::txtRobotMoney_Change(const QString& text)
+void SettingsWindow::txtRobotMoney_Change(const QString& text)
 {
-    PicMatrix::instance()->lblRobotMoney = text;
+    SpritesWindow::instance()->lblRobotMoney = text;
 }
 
-void CharSettings::cmbItem_Edit(const QString& text)
+void SettingsWindow::cmbItem_Edit(const QString& text)
 {
     // The combo box keeps the entry chosen earlier while its text is edited;
     // typed text names no entry, so the selection goes and the text stays.
@@ -261,15 +261,15 @@ void CharSettings::cmbItem_Edit(const QString& text)
     edit->setCursorPosition(cursor);
 }
 
-void CharSettings::CancelBut_Click()
+void SettingsWindow::CancelBut_Click()
 {
     close();
-    PicMatrix::closeIfOpen();
+    SpritesWindow::closeIfOpen();
 }
 
-void CharSettings::CreateBut_Click()
+void SettingsWindow::CreateBut_Click()
 {
-    const QPointer<CharSettings> self(this);
+    const QPointer<SettingsWindow> self(this);
     const auto refuse = [this](const QString& title, const QString& text) {
         platform::warn(this, title, text, platform::Buttons::OkCancel);
     };
@@ -287,7 +287,7 @@ void CharSettings::CreateBut_Click()
         break;
     }
 
-    const QPointer<PicMatrix> worker = PicMatrix::instance();
+    const QPointer<SpritesWindow> worker = SpritesWindow::instance();
     for (int i = 1; i <= 5; ++i)
         worker->setCopySprite(i, spriteSlots() ? spriteSlots()(i) : QImage());
     worker->okButton()->setEnabled(false);
@@ -333,14 +333,14 @@ void CharSettings::CreateBut_Click()
         worker->okButton()->setEnabled(true);
 }
 
-void CharSettings::closeEvent(QCloseEvent* event)
+void SettingsWindow::closeEvent(QCloseEvent* event)
 {
     if (current_ == this)
         current_ = nullptr;
     QWidget::closeEvent(event);
 }
 
-void CharSettings::keyPressEvent(QKeyEvent* event)
+void SettingsWindow::keyPressEvent(QKeyEvent* event)
 {
     // The window's default button: Enter that no control took presses "Create".
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

@@ -19,13 +19,13 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 
-class CharSettings : public QWidget {
+class SettingsWindow : public QWidget {
     Q_OBJECT
 
 public:
     // Shows the open window unchanged, or creates it in its initial state.
-    static CharSettings* showWindow();
-    static CharSettings* existing();
+    static SettingsWindow* showWindow();
+    static SettingsWindow* existing();
     static void closeIfOpen();
 
     // Wiring to the wizard: the picture of sprite slot 1..5, read by Create.
@@ -55,13 +55,13 @@ private:
         QString prefix;
     };
 
-    explicit CharSettings(QWidget* parent = nullptr);
+    explicit SettingsWindow(QWidget* parent = nullptr);
     bool eventFilter(QObject* watched, QEvent* event) override;
     QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix, int minimum,
                        bool followsValue);
     void refreshCaption(const QSlider* slider);
 
-    static QPointer<CharSettings> current_;
+    static QPointer<SettingsWindow> current_;
     // Controls named as the tests find them (objectName is the same).
     QLineEdit* CharName = nullptr;
     QComboBox* cmbItem = nullptr;

@@ -1,5 +1,5 @@
 #pragma once
-// The five pictures of the Slime enemy (tests/generator/core/data/Slime.asm),
+// The five pictures of the Slime enemy (tests/core/data/Slime.asm),
 // as the windows hold them: white pictures with black pixels.
 
 #include <QColor>
@@ -30,5 +30,5 @@ inline std::array<QImage, 5> slimePictures()
 
 inline QString slimeGoldenPath()
 {
-    return QStringLiteral(PALVORN_SOURCE_DIR "/tests/generator/core/data/Slime.asm");
+    return QStringLiteral(PALVORN_SOURCE_DIR "/tests/core/data/Slime.asm");
 }
