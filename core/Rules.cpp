@@ -1,0 +1,81 @@
+#include "Rules.h"
+
+#include <cmath>
+
+namespace palvorn {
+
+Placement placementOf(const Sprite& normal)
+{
+    Placement p;
+    p.robotY = kScreenHeight - normal.height();
+    p.robotX = kScreenWidth - normal.width();
+    p.robotTo = p.robotX - kRobotToOffset;
+    return p;
+}
+
+bool placementFits(const Placement& p)
+{
+    for (const int value : {p.robotY, p.robotX, p.robotTo})
+        if (value < kByteMin || value > kByteMax)
+            return false;
+    return true;
+}
+
+int fieldValue(std::string_view text)
+{
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return 0;
+        value = value * 10 + (c - '0');
+        if (value > 32767)
+            return 0;
+    }
+    return value;
+}
+
+int hpIncrement(int maxHP, int minHP)
+{
+    if (maxHP < 1 || minHP < 1)
+        return 0;
+    return static_cast<int>(std::lround((maxHP - minHP) / 9.0));
+}
+
+std::optional<std::string> calculatorName(std::string_view name)
+{
+    std::string result;
+    for (const char c : name) {
+        if (result.size() == static_cast<std::size_t>(kNameLength))
+            break;
+        if (c >= 'a' && c <= 'z')
+            result += static_cast<char>(c - 'a' + 'A');
+        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+            result += c;
+    }
+    if (result.empty() || !(result[0] >= 'A' && result[0] <= 'Z'))
+        return std::nullopt;
+    return result;
+}
+
+bool nameCharAllowed(char c, bool windowsFileNames)
+{
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u > 0x7E || c == '/' || c == '\\' || c == '"')
+        return false;
+    if (windowsFileNames) {
+        for (const char refused : std::string_view(":*?<>|%"))
+            if (c == refused)
+                return false;
+    }
+    return true;
+}
+
+bool nameAllowed(std::string_view name, bool windowsFileNames)
+{
+    for (const char c : name)
+        if (!nameCharAllowed(c, windowsFileNames))
+            return false;
+    return true;
+}
+
+}  // namespace palvorn
