@@ -1,10 +1,19 @@
 #include "EnemySource.h"
 
+#include "Rules.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <random>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace palvorn {
 
@@ -18,11 +27,37 @@ void appendLine(std::string& out, std::string_view line)
     out += kEol;
 }
 
-void checkText(const std::string& text, const char* what)
+void checkByte(int value, const char* what)
 {
-    for (unsigned char c : text)
-        if (c == '\r' || c == '\n')
-            throw std::invalid_argument(std::string(what) + " must not hold a line break");
+    if (value < kByteMin || value > kByteMax)
+        throw ValueOutOfRange(std::string(what) + " is " + std::to_string(value) + ", outside " +
+                              std::to_string(kByteMin) + ".." + std::to_string(kByteMax));
+}
+
+bool syncFile(std::FILE* file)
+{
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return ::fsync(::fileno(file)) == 0;
+#endif
+}
+
+bool syncFolder(const std::filesystem::path& folder)
+{
+#ifdef _WIN32
+    (void)folder;  // NTFS journals the rename itself; a folder cannot be opened for flushing
+    return true;
+#else
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot sync a folder
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return synced;
+#endif
 }
 
 std::string errnoText(int error)
@@ -46,6 +81,8 @@ void checkName(const std::string& name)
     for (unsigned char c : name) {
         if (c == '/' || c == '\\')
             throw InvalidName("the name \"" + name + "\" holds a path separator");
+        if (c == '"')
+            throw InvalidName("the name holds a double quote, which would end its field in the file");
         if (c < 0x20 || c == 0x7F)
             throw InvalidName("the name holds a control character");
         if (c >= 0x80)
@@ -56,20 +93,25 @@ void checkName(const std::string& name)
 std::string EnemySourceText(const EnemyValues& v)
 {
     checkName(v.name);
-    checkText(v.minHP, "the minimum hit points");
-    checkText(v.increment, "the increment");
-    checkText(v.money, "the money");
-    checkText(v.robotY, "RobotY");
-    checkText(v.robotX, "RobotX");
-    checkText(v.robotTo, "RobotTo");
+    const std::pair<int, const char*> numbers[] = {
+        {v.minHP, "the minimum hit points"}, {v.increment, "the increment"}, {v.highDefense, "high defense"},
+        {v.lowDefense, "low defense"}, {v.highAttack, "high attack"}, {v.lowAttack, "low attack"},
+        {v.specialAttack, "special attack"}, {v.blockChance, "block chance"}, {v.attacks, "attacks"},
+        {v.itemPosition + 1, "the item number"}, {v.money, "the money"}, {v.robotY, "RobotY"},
+        {v.robotX, "RobotX"}, {v.robotTo, "RobotTo"}};
+    for (const auto& [value, what] : numbers)
+        checkByte(value, what);
+    for (const Sprite& s : v.sprites) {
+        checkByte(s.height(), "a sprite's height");
+        checkByte(s.bytesPerRow(), "a sprite's bytes per row");
+    }
 
     // Sized once for the sprite blocks, which are nearly all of the file.
     std::size_t spriteChars = 0;
     for (const Sprite& s : v.sprites)
         spriteChars += WriteImageSize(s);
     std::string out;
-    out.reserve(1024 + v.name.size() + v.minHP.size() + v.increment.size() + v.money.size() + v.robotY.size() +
-                v.robotX.size() + v.robotTo.size() + spriteChars);
+    out.reserve(1024 + v.name.size() + spriteChars);
     appendLine(out, ";Created with the Palvorn - External Enemy Maker");
     appendLine(out, ";Enemy data and sprites for the Palvorn battle engine; build with asm NAME");
     appendLine(out, " .db \"PalvTRbt\"");
@@ -79,15 +121,12 @@ std::string EnemySourceText(const EnemyValues& v)
         field.resize(8, ' ');
     appendLine(out, " .db \"" + field + "\",0");
 
-    const std::string numbers[] = {
-        std::to_string(v.highDefense), std::to_string(v.lowDefense), std::to_string(v.highAttack),
-        std::to_string(v.lowAttack), std::to_string(v.specialAttack), std::to_string(v.blockChance),
-        std::to_string(v.attacks), std::to_string(v.itemPosition + 1)};
-    std::string values = " .db " + v.minHP + ',' + v.increment;
-    for (const std::string& n : numbers)
-        values += ',' + n;
-    for (const std::string* text : {&v.money, &v.robotY, &v.robotX, &v.robotTo})
-        values += ',' + *text;
+    std::string values = " .db ";
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        if (i > 0)
+            values += ',';
+        values += std::to_string(numbers[i].first);
+    }
     for (const Sprite& s : v.sprites)
         values += ',' + std::to_string(s.height()) + ',' + std::to_string(s.bytesPerRow());
     appendLine(out, values);
@@ -140,6 +179,10 @@ std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, cons
         error = errno ? errno : EIO;
     if (std::fflush(file) != 0 && error == 0)
         error = errno ? errno : EIO;
+    // On the disk before the rename: otherwise a power cut can leave the new
+    // name pointing at an empty file.
+    if (error == 0 && !syncFile(file))
+        error = errno ? errno : EIO;
     if (std::fclose(file) != 0 && error == 0)
         error = errno ? errno : EIO;
     if (error != 0)
@@ -149,6 +192,10 @@ std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, cons
     std::filesystem::rename(temp, target, renamed);
     if (renamed)
         fail(renamed.message());
+    // The rename itself is durable only once the folder is flushed. The file
+    // is in place by now, so a failure here is reported but keeps it.
+    if (!syncFolder(target.parent_path()))
+        throw WriteError(target, "the folder could not be flushed to the disk: " + errnoText(errno ? errno : EIO));
     return target;
 }
 

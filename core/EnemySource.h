@@ -10,12 +10,13 @@
 
 namespace palvorn {
 
-// Everything the file is made of. Texts are copied into the file unchanged,
-// one byte per character; an empty text leaves an empty field.
+// Everything the file is made of, as the value line holds it. Every number
+// must fit the byte the assembler stores it in (kByteMin..kByteMax of
+// Rules.h); the writer refuses one that does not.
 struct EnemyValues {
-    std::string name;       // at most 8 characters expected; never shortened
-    std::string minHP;
-    std::string increment;
+    std::string name;  // at most 8 characters expected; never shortened
+    int minHP = 0;
+    int increment = 0;
     int highDefense = 0;
     int lowDefense = 0;
     int highAttack = 0;
@@ -24,11 +25,17 @@ struct EnemyValues {
     int blockChance = 0;
     int attacks = 0;
     int itemPosition = -1;  // 0 "Potion" .. 5 "BLK Apple", -1 none; written plus 1
-    std::string money;
-    std::string robotY;
-    std::string robotX;
-    std::string robotTo;
+    int money = 0;
+    int robotY = 0;
+    int robotX = 0;
+    int robotTo = 0;
     std::array<Sprite, 5> sprites;  // normal, high attack, low attack, special attack, hurt
+};
+
+// A value of the value line that does not fit its byte; what() names it.
+class ValueOutOfRange : public std::out_of_range {
+public:
+    using std::out_of_range::out_of_range;
 };
 
 // A name the writer will not use, with the reason in what().
@@ -50,19 +57,22 @@ private:
 };
 
 // Throws InvalidName for a name that would leave the folder ("/", "\", "." or
-// ".."), or that holds a character with no single-byte form (any byte >= 0x80
-// of UTF-8) or a control character.
+// ".."), that would end its field in the file ("), or that holds a character
+// with no single-byte form (any byte >= 0x80 of UTF-8) or a control character.
 void checkName(const std::string& name);
 
 // The whole file, CR LF after every line, no byte-order mark.
-// Throws InvalidName as checkName does; other texts must not hold CR or LF.
+// Throws InvalidName as checkName does, ValueOutOfRange for a number or a
+// sprite's height or bytes per row outside a byte.
 std::string EnemySourceText(const EnemyValues& values);
 
 // folder / (name + ".asm"), after checkName.
 std::filesystem::path EnemySourcePath(const std::filesystem::path& folder, const std::string& name);
 
-// Writes the file atomically: a temporary file in the same folder, renamed
-// over the target only when complete. Returns the path written.
+// Writes the file atomically and durably: a temporary file in the same
+// folder, flushed to the disk, renamed over the target only when complete,
+// and the folder flushed after the rename, so that neither a failure nor a
+// power cut leaves an empty or partial NAME.asm. Returns the path written.
 // Throws InvalidName before touching the disk, WriteError on any failure,
 // leaving an older file as it was and no temporary file behind.
 std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, const EnemyValues& values);

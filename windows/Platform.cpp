@@ -6,8 +6,9 @@
 #include <QMessageBox>
 #include <QProcess>
 
-#ifdef Q_OS_WIN
 #include <QDir>
+
+#ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
@@ -39,37 +40,44 @@ ScriptLauncher& scriptLauncher()
     return launcher;
 }
 
-QString launchDetached(const QString& script, const QString& argument, const QString& folder)
+QString launchDetached(const QString& script, const QString& argument, const QString& folder,
+                       const QString& statusFile)
 {
     // The interpreter would start and then fail on its own, unseen; a script
     // that is not there must be reported here.
     const QFileInfo info(script);
+    const QString shown = QDir::toNativeSeparators(script);
     if (!info.exists())
-        return QStringLiteral("the file does not exist");
+        return shown + QStringLiteral(" does not exist");
     if (!info.isFile())
-        return QStringLiteral("it is not a file");
+        return shown + QStringLiteral(" is not a file");
     if (!info.isReadable())
-        return QStringLiteral("it cannot be read");
+        return shown + QStringLiteral(" cannot be read");
 
     QProcess process;
 #ifdef Q_OS_WIN
-    // cmd.exe runs the batch file; the argument is passed as one quoted word.
+    // cmd.exe runs the batch file, then records its exit status; "call" makes
+    // the status the batch file's, and the caret delays the expansion until then.
     process.setProgram(QStringLiteral("cmd.exe"));
-    process.setNativeArguments(QStringLiteral("/c \"\"%1\" \"%2\"\"").arg(QDir::toNativeSeparators(script), argument));
+    process.setNativeArguments(QStringLiteral("/d /c \"call \"%1\" %2 & call echo %^errorlevel%> \"%3\"\"")
+                                   .arg(QDir::toNativeSeparators(script), batchArgument(argument),
+                                        QDir::toNativeSeparators(statusFile)));
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
         args->flags |= CREATE_NO_WINDOW;
     });
 #else
-    // No shell parses the name: it reaches the script as one argument.
+    // No shell parses the name: it reaches the script as one argument. The
+    // outer shell only waits for the script and records how it ended.
     process.setProgram(QStringLiteral("/bin/sh"));
-    process.setArguments({script, argument});
+    process.setArguments({QStringLiteral("-c"), QStringLiteral("/bin/sh \"$1\" \"$2\"; echo $? > \"$3\""),
+                          QStringLiteral("palvorn-build"), script, argument, statusFile});
 #endif
     process.setWorkingDirectory(folder);
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     if (!process.startDetached())
-        return process.errorString();
+        return shown + QStringLiteral(": ") + process.errorString();
     return {};
 }
 
@@ -112,9 +120,11 @@ void setOpenFileDialog(OpenFileDialog dialog)
     openFileDialog() = std::move(dialog);
 }
 
-QString startScript(const QString& script, const QString& argument, const QString& folder)
+QString startScript(const QString& script, const QString& argument, const QString& folder,
+                    const QString& statusFile)
 {
-    return scriptLauncher() ? scriptLauncher()(script, argument, folder) : launchDetached(script, argument, folder);
+    return scriptLauncher() ? scriptLauncher()(script, argument, folder, statusFile)
+                            : launchDetached(script, argument, folder, statusFile);
 }
 
 void setScriptLauncher(ScriptLauncher launcher)
@@ -122,13 +132,14 @@ void setScriptLauncher(ScriptLauncher launcher)
     scriptLauncher() = std::move(launcher);
 }
 
-QString buildScriptName()
+QString batchArgument(const QString& name)
 {
-#ifdef Q_OS_WIN
-    return QStringLiteral("asm.bat");
-#else
-    return QStringLiteral("asm.sh");
-#endif
+    // cmd.exe splits words at these and gives the rest their own meaning.
+    static const QString special = QStringLiteral(" \t,;=&|<>()^!'`+[]{}~");
+    for (const QChar c : name)
+        if (special.contains(c))
+            return QLatin1Char('"') + name + QLatin1Char('"');
+    return name.isEmpty() ? QStringLiteral("\"\"") : name;
 }
 
 }  // namespace platform

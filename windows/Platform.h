@@ -28,13 +28,20 @@ using OpenFileDialog = std::function<QString(QWidget* parent, const QString& fil
 QString openFile(QWidget* parent, const QString& filter);
 void setOpenFileDialog(OpenFileDialog dialog);
 
-// Starts the build script detached, hidden, in folder, with exactly one
-// argument. Returns an empty string on success, otherwise the reason.
-using ScriptLauncher = std::function<QString(const QString& script, const QString& argument, const QString& folder)>;
-QString startScript(const QString& script, const QString& argument, const QString& folder);
+// Starts the build script detached, hidden, in folder, with the enemy name
+// as its one argument, so that it goes on when the program ends. When the
+// script ends, its exit status is written as decimal text to statusFile (if
+// that can still be written). Returns an empty string on success, otherwise
+// the reason, naming the script.
+using ScriptLauncher = std::function<QString(const QString& script, const QString& argument, const QString& folder,
+                                             const QString& statusFile)>;
+QString startScript(const QString& script, const QString& argument, const QString& folder,
+                    const QString& statusFile);
 void setScriptLauncher(ScriptLauncher launcher);
 
-// asm.bat on Windows, asm.sh elsewhere.
-QString buildScriptName();
+// The enemy name as cmd.exe must see it for asm.bat to receive it as %1 bare:
+// unchanged when it needs no quoting, otherwise in double quotes (a name
+// never holds a double quote or "%").
+QString batchArgument(const QString& name);
 
 }  // namespace platform

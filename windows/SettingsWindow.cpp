@@ -2,28 +2,26 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSlider>
 #include <QValidator>
+#include <filesystem>
 
-#include "SpritesWindow.h"
+#include "Create.h"
 #include "Platform.h"
+#include "Rules.h"
 #include "SettingsRules.h"
+#include "SpritesWindow.h"
 
 namespace {
-
-std::function<QImage(int)>& spriteSlots()
-{
-    static std::function<QImage(int)> pictures;
-    return pictures;
-}
 
 // Refuses any edit, typed or pasted, that would put a character into the
 // name that cannot stand in its file name or its field in the file.
@@ -33,9 +31,50 @@ public:
     State validate(QString& input, int&) const override { return nameAllowed(input) ? Acceptable : Invalid; }
 };
 
-QLineEdit* digitsField(QWidget* parent, const char* name, int digits)
+// An editable item box whose entries are chosen from its list only: the list
+// opened, or the arrow keys or the wheel walking it. Enter, Tab or leaving
+// the box make the combo box select an entry whose text was typed; that
+// selection is undone, since typed text must name no item.
+class ItemBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+
+    bool choosingFromList = false;
+
+    void showPopup() override
+    {
+        choosingFromList = true;
+        QComboBox::showPopup();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            choosingFromList = true;
+            QComboBox::keyPressEvent(event);
+            choosingFromList = false;
+            return;
+        default:
+            QComboBox::keyPressEvent(event);
+        }
+    }
+
+    void wheelEvent(QWheelEvent* event) override
+    {
+        choosingFromList = true;
+        QComboBox::wheelEvent(event);
+        choosingFromList = false;
+    }
+};
+
+QLineEdit* digitsField(QWidget* parent, const char* name, int digits, const std::string& text)
 {
-    auto* field = new QLineEdit(parent);
+    auto* field = new QLineEdit(QString::fromStdString(text), parent);
     field->setObjectName(QLatin1String(name));
     field->setMaxLength(digits);
     field->setValidator(
@@ -50,88 +89,80 @@ QLabel* label(QWidget* parent, const char* name, const QString& text)
     return l;
 }
 
+std::string fieldText(const QString& text)
+{
+    // The validators keep every field to ASCII.
+    return text.toLatin1().toStdString();
+}
+
 }  // namespace
 
-QPointer<SettingsWindow> SettingsWindow::current_;
-
-SettingsWindow* SettingsWindow::showWindow()
+SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget(parent), enemy_(enemy)
 {
-    if (!current_)
-        current_ = new SettingsWindow;
-    current_->show();
-    current_->raise();
-    current_->activateWindow();
-    return current_;
-}
-
-SettingsWindow* SettingsWindow::existing()
-{
-    return current_;
-}
-
-void SettingsWindow::closeIfOpen()
-{
-    if (current_)
-        current_->close();
-}
-
-void SettingsWindow::setSpriteSlots(std::function<QImage(int)> pictures)
-{
-    spriteSlots() = std::move(pictures);
-}
-
-SettingsWindow::SettingsWindow(QWidget* parent) : QWidget(parent)
-{
+    setObjectName(QStringLiteral("CharSettings"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Character Settings"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
+    const palvorn::EnemySettings& s = enemy_.settings;
 
     grid_ = new QGridLayout(this);
     int row = 0;
 
     grid_->addWidget(label(this, "NameLbl", QStringLiteral("Robot Name:")), row, 0, 1, 2);
-    CharName = new QLineEdit(QStringLiteral("Robot"), this);
+    CharName = new QLineEdit(QString::fromStdString(s.name), this);
     CharName->setObjectName(QStringLiteral("CharName"));
-    CharName->setMaxLength(8);
+    CharName->setMaxLength(palvorn::kNameLength);
     CharName->setValidator(new NameValidator(CharName));
     grid_->addWidget(CharName, row++, 2, 1, 2);
+    // The calculator program the build will make from the name.
+    ProgramName = label(this, "ProgramName", QString());
+    grid_->addWidget(ProgramName, row++, 2, 1, 2);
 
     grid_->addWidget(label(this, "lblItem", QStringLiteral("Earned Item:")), row, 0, 1, 2);
-    cmbItem = new QComboBox(this);
+    auto* itemBox = new ItemBox(this);
+    cmbItem = itemBox;
     cmbItem->setObjectName(QStringLiteral("cmbItem"));
     cmbItem->setEditable(true);
     // Typed text stays what was typed: no entry is added or completed for it.
     cmbItem->setInsertPolicy(QComboBox::NoInsert);
     cmbItem->setCompleter(nullptr);
-    const QString items[] = {QStringLiteral("Potion"),    QStringLiteral("Heal Leaf"), QStringLiteral("Full Heal"),
-                             QStringLiteral("STR Apple"), QStringLiteral("DEF Apple"), QStringLiteral("BLK Apple")};
-    for (int position = 0; position < 6; ++position)
-        cmbItem->addItem(items[position], position);
-    cmbItem->setCurrentIndex(-1);
-    cmbItem->setEditText(QStringLiteral("Select Item"));
+    for (std::size_t position = 0; position < palvorn::kItems.size(); ++position)
+        cmbItem->addItem(QString::fromLatin1(palvorn::kItems[position].data()), int(position));
+    cmbItem->setCurrentIndex(s.item);
+    cmbItem->setEditText(QString::fromStdString(s.itemText));
     grid_->addWidget(cmbItem, row++, 2, 1, 2);
 
     grid_->addWidget(label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
-    txtMinHP = digitsField(this, "txtMinHP", 3);
+    txtMinHP = digitsField(this, "txtMinHP", 3, s.minHP);
     grid_->addWidget(txtMinHP, row, 1);
     grid_->addWidget(label(this, "lblMaxHP", QStringLiteral("Max HP:")), row, 2);
-    txtMaxHP = digitsField(this, "txtMaxHP", 3);
+    txtMaxHP = digitsField(this, "txtMaxHP", 3, s.maxHP);
     grid_->addWidget(txtMaxHP, row++, 3);
 
     grid_->addWidget(label(this, "lblRobotMoney", QStringLiteral("Base Money:")), row, 0, 1, 2);
-    txtRobotMoney = digitsField(this, "txtRobotMoney", 2);
+    txtRobotMoney = digitsField(this, "txtRobotMoney", 2, s.money);
     grid_->addWidget(txtRobotMoney, row++, 2, 1, 2);
 
-    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", QStringLiteral("High Defense:"), 1, false);
-    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", QStringLiteral("Low Defense:"), 1, false);
-    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", QStringLiteral("High Attack:"), 1, true);
-    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", QStringLiteral("Low Attack:"), 1, true);
-    SpecAtkSlider = addSlider("SpecAtkSlider", "lblSpecAtk", QStringLiteral("Special Attack:"), 1, true);
-    AtksSlider = addSlider("AtksSlider", "lblAtks", QStringLiteral("Attacks:"), 1, false);
-    BlksSlider = addSlider("BlksSlider", "lblBlks", QStringLiteral("Block Chance:"), 2, false);
+    using S = palvorn::EnemySettings;
+    const palvorn::SliderRange range = palvorn::kSliderRange;
+    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", QStringLiteral("High Defense:"), range, &S::highDefense);
+    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", QStringLiteral("Low Defense:"), range, &S::lowDefense);
+    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", QStringLiteral("High Attack:"), range, &S::highAttack);
+    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", QStringLiteral("Low Attack:"), range, &S::lowAttack);
+    SpecAtkSlider =
+        addSlider("SpecAtkSlider", "lblSpecAtk", QStringLiteral("Special Attack:"), range, &S::specialAttack);
+    AtksSlider = addSlider("AtksSlider", "lblAtks", QStringLiteral("Attacks:"), range, &S::attacks);
+    BlksSlider = addSlider("BlksSlider", "lblBlks", QStringLiteral("Block Chance:"), palvorn::kBlockChanceRange,
+                           &S::blockChance);
     row = grid_->rowCount();
 
-    Instruct = label(this, "Instruct", QStringLiteral("This program willl create the files Robot.8XP."));
+    // "willl" is the window's own first text, kept as it always read until
+    // the name is first edited; an enemy opened under another name shows
+    // the line the name gives.
+    Instruct = label(this, "Instruct",
+                     s.name == palvorn::EnemySettings{}.name
+                         ? QStringLiteral("This program willl create the files Robot.8XP.")
+                         : instructionLine(CharName->text()));
     Instruct->setWordWrap(true);
     grid_->addWidget(Instruct, row++, 0, 1, 4);
 
@@ -148,6 +179,8 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QWidget(parent)
     buttons->addWidget(CancelBut);
     grid_->addLayout(buttons, row++, 0, 1, 4);
 
+    // The window's focus order has always jumped about like this, and users
+    // of it know it by heart: kept on purpose.
     setTabOrder(CharName, UpAtkSlider);
     setTabOrder(UpAtkSlider, CancelBut);
     setTabOrder(CancelBut, LowAtkSlider);
@@ -162,94 +195,98 @@ SettingsWindow::SettingsWindow(QWidget* parent) : QWidget(parent)
     setTabOrder(txtMinHP, txtMaxHP);
     setTabOrder(txtMaxHP, txtRobotMoney);
     CharName->setFocus();
+    showProgramName();
 
     connect(CharName, &QLineEdit::textChanged, this, &SettingsWindow::CharName_Change);
+    connect(txtMinHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMinHP_Change);
     connect(txtMaxHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMaxHP_Change);
     connect(txtRobotMoney, &QLineEdit::textChanged, this, &SettingsWindow::txtRobotMoney_Change);
     connect(cmbItem->lineEdit(), &QLineEdit::textEdited, this, &SettingsWindow::cmbItem_Edit);
+    connect(cmbItem, &QComboBox::activated, this, &SettingsWindow::cmbItem_Choose);
     connect(CreateBut, &QPushButton::clicked, this, &SettingsWindow::CreateBut_Click);
     connect(CancelBut, &QPushButton::clicked, this, &SettingsWindow::CancelBut_Click);
 
     resize(265, 425);
 }
 
-QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, const QString& prefix, int minimum,
-                                 bool followsValue)
+SpritesWindow* SettingsWindow::spritesWindow() const
+{
+    return sprites_;
+}
+
+SettingsWindow::~SettingsWindow()
+{
+    delete sprites_.data();
+}
+
+QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, const QString& prefix,
+                                   palvorn::SliderRange range, int palvorn::EnemySettings::*value)
 {
     const int row = grid_->rowCount();
-    auto* caption = label(this, captionName, sliderCaption(prefix, 5));
+    const int start = enemy_.settings.*value;
+    auto* caption = label(this, captionName, sliderCaption(prefix, start));
     grid_->addWidget(caption, row, 0, 1, 2);
     auto* slider = new QSlider(Qt::Horizontal, this);
     slider->setObjectName(QLatin1String(sliderName));
-    slider->setRange(minimum, 9);
-    slider->setValue(5);
+    slider->setRange(range.minimum, range.maximum);
+    slider->setValue(start);
     slider->setSingleStep(1);
     slider->setPageStep(2);
     slider->setTickPosition(QSlider::TicksBelow);
     slider->setTickInterval(1);
     grid_->addWidget(slider, row, 2, 1, 2);
-    sliderRows_.append({slider, caption, prefix});
-    if (followsValue)
-        connect(slider, &QSlider::valueChanged, this, [this, slider] { refreshCaption(slider); });
-    else
-        slider->installEventFilter(this);
+    const SliderRow sliderRow{slider, caption, prefix, value};
+    sliderRows_.append(sliderRow);
+    // Every slider's caption follows its value, however it moved.
+    connect(slider, &QSlider::valueChanged, this, [this, sliderRow] { sliderMoved(sliderRow); });
     return slider;
 }
 
-void SettingsWindow::refreshCaption(const QSlider* slider)
+void SettingsWindow::sliderMoved(const SliderRow& row)
 {
-    for (const SliderRow& row : std::as_const(sliderRows_))
-        if (row.slider == slider)
-            row.caption->setText(sliderCaption(row.prefix, slider->value()));
+    enemy_.settings.*row.value = row.slider->value();
+    row.caption->setText(sliderCaption(row.prefix, row.slider->value()));
 }
 
-bool SettingsWindow::eventFilter(QObject* watched, QEvent* event)
+void SettingsWindow::showProgramName()
 {
-    // A click is a press and a release over the slider; the value has moved
-    // by then, so the caption is rebuilt after the slider saw the release.
-    if (event->type() == QEvent::MouseButtonRelease) {
-        auto* slider = qobject_cast<QSlider*>(watched);
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (slider && slider->rect().contains(mouse->position().toPoint())) {
-            slider->event(event);
-            refreshCaption(slider);
-            return true;
-        }
+    const std::optional<std::string> program = palvorn::calculatorName(enemy_.settings.name);
+    if (program) {
+        ProgramName->setText(QStringLiteral("Calculator program: %1").arg(QString::fromStdString(*program)));
+        ProgramName->setStyleSheet(QString());
+    } else {
+        ProgramName->setText(QStringLiteral("No calculator program name: start with a letter"));
+        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void SettingsWindow::fillEnemyValues(palvorn::EnemyValues& values) const
-{
-    values.name = fileText(CharName->text());
-    values.minHP = fileText(txtMinHP->text());
-    values.highDefense = UpDefSlider->value();
-    values.lowDefense = LowDefSlider->value();
-    values.highAttack = UpAtkSlider->value();
-    values.lowAttack = LowAtkSlider->value();
-    values.specialAttack = SpecAtkSlider->value();
-    values.blockChance = BlksSlider->value();
-    values.attacks = AtksSlider->value();
-    values.itemPosition = cmbItem->currentIndex();
 }
 
 void SettingsWindow::CharName_Change(const QString& text)
 {
+    enemy_.settings.name = fieldText(text);
     Instruct->setText(instructionLine(text));
+    showProgramName();
+}
+
+void SettingsWindow::txtMinHP_Change(const QString& text)
+{
+    enemy_.settings.minHP = fieldText(text);
 }
 
 void SettingsWindow::txtMaxHP_Change(const QString& text)
 {
-    SpritesWindow::instance()->lblIncAmount = incrementText(text, txtMinHP->text());
+    enemy_.settings.maxHP = fieldText(text);
 }
 
 void SettingsWindow::txtRobotMoney_Change(const QString& text)
 {
-    SpritesWindow::instance()->lblRobotMoney = text;
+    enemy_.settings.money = fieldText(text);
 }
 
 void SettingsWindow::cmbItem_Edit(const QString& text)
 {
+    static_cast<ItemBox*>(cmbItem)->choosingFromList = false;
+    enemy_.settings.item = -1;
+    enemy_.settings.itemText = text.toStdString();
     // The combo box keeps the entry chosen earlier while its text is edited;
     // typed text names no entry, so the selection goes and the text stays.
     if (cmbItem->currentIndex() == -1)
@@ -261,82 +298,83 @@ void SettingsWindow::cmbItem_Edit(const QString& text)
     edit->setCursorPosition(cursor);
 }
 
+void SettingsWindow::cmbItem_Choose(int position)
+{
+    auto* box = static_cast<ItemBox*>(cmbItem);
+    if (box->choosingFromList) {
+        box->choosingFromList = false;
+        enemy_.settings.item = position;
+        enemy_.settings.itemText = cmbItem->itemText(position).toStdString();
+        return;
+    }
+    // Enter, Tab or focus leaving made the box pick the entry its typed text
+    // matches: give the text back, with no entry.
+    const QString typed = QString::fromStdString(enemy_.settings.itemText);
+    cmbItem->setCurrentIndex(-1);
+    cmbItem->setEditText(typed);
+}
+
 void SettingsWindow::CancelBut_Click()
 {
     close();
-    SpritesWindow::closeIfOpen();
 }
 
 void SettingsWindow::CreateBut_Click()
 {
-    const QPointer<SettingsWindow> self(this);
-    const auto refuse = [this](const QString& title, const QString& text) {
-        platform::warn(this, title, text, platform::Buttons::OkCancel);
+    const QString folder = platform::programFolder();
+    QString statusFile;
+    QString notStarted;
+    QDateTime started;
+    const palvorn::ScriptStarter start = [&](const std::string& name, const std::filesystem::path&) {
+        if (!sprites_) {
+            sprites_ = new SpritesWindow;
+            connect(sprites_, &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
+        }
+        statusFile = sprites_->newStatusFile();
+        started = QDateTime::currentDateTime();
+        notStarted = platform::startScript(QDir(folder).filePath(QString::fromLatin1(palvorn::kBuildScript)),
+                                           QString::fromStdString(name), folder, statusFile);
+        return notStarted.toStdString();
     };
-    switch (checkCreate(cmbItem->currentText(), txtMaxHP->text(), txtMinHP->text(), CharName->text())) {
-    case CreateCheck::ItemMissing:
-        refuse(QStringLiteral("Select Item"), QStringLiteral("You must select an item!"));
+    const palvorn::CreateOutcome outcome =
+        palvorn::create(enemy_, std::filesystem::path(folder.toStdU16String()), start);
+
+    using Status = palvorn::CreateOutcome::Status;
+    const QString title = QString::fromStdString(outcome.title);
+    const QString text = QString::fromStdString(outcome.text);
+    switch (outcome.status) {
+    case Status::Refused:
+        platform::warn(this, title, text, platform::Buttons::OkCancel);
         return;
-    case CreateCheck::HPOrderWrong:
-        refuse(QStringLiteral("Figuring HP"), QStringLiteral("Max HP must be higher than Min HP!"));
+    case Status::NotWritten:
+        platform::warn(this, title, text);
         return;
-    case CreateCheck::NameMissing:
-        refuse(QStringLiteral("Robot Name"), QStringLiteral("You must enter a name!"));
-        return;
-    case CreateCheck::Proceed:
+    case Status::Written:
+    case Status::NotStarted:
+    case Status::Started:
         break;
     }
 
-    const QPointer<SpritesWindow> worker = SpritesWindow::instance();
-    for (int i = 1; i <= 5; ++i)
-        worker->setCopySprite(i, spriteSlots() ? spriteSlots()(i) : QImage());
-    worker->okButton()->setEnabled(false);
-    worker->show();
-    worker->raise();
-    worker->activateWindow();
-
-    const QString name = CharName->text();
-    QString written;
-    try {
-        written = QString::fromStdU16String(worker->WriteFile().u16string());
-    } catch (const palvorn::InvalidName& e) {
-        // Nothing was written. "Ok" stays disabled, since it would reset the
-        // wizard and lose the sprites with no file to show for them; the
-        // worker window goes out of the way with its values kept.
-        worker->hide();
-        platform::warn(this, QStringLiteral("Robot Name"),
-                       QStringLiteral("The name \"%1\" cannot be used as a file name: %2")
-                           .arg(name, QString::fromStdString(e.what())));
-        return;
-    } catch (const palvorn::WriteError& e) {
-        worker->hide();
-        platform::warn(this, QStringLiteral("Create"),
-                       QStringLiteral("The file %1 could not be written: %2\n\nThe build script was not started.")
-                           .arg(QString::fromStdU16String(e.path().u16string()), QString::fromStdString(e.reason())));
-        return;
-    } catch (const std::exception& e) {
-        worker->hide();
-        platform::warn(this, QStringLiteral("Create"),
-                       QStringLiteral("The source file could not be written: %1\n\nThe build script was not started.")
-                           .arg(QString::fromStdString(e.what())));
-        return;
-    }
-
-    const QString folder = platform::programFolder();
-    const QString script = folder + QLatin1Char('/') + platform::buildScriptName();
-    const QString reason = platform::startScript(script, name, folder);
-    if (!reason.isEmpty() && self)
-        platform::warn(this, QStringLiteral("Build Script"),
-                       QStringLiteral("The build script %1 could not be started: %2\n\nThe source file %3 was written.")
-                           .arg(script, reason, written));
-    if (worker)
-        worker->okButton()->setEnabled(true);
+    // The script was asked for, so the window exists by now.
+    sprites_->showWritten(enemy_, outcome);
+    if (outcome.status == Status::Started)
+        sprites_->watchBuild(folder, QString::fromStdString(enemy_.settings.name), started);
+    else
+        sprites_->showNotStarted(notStarted);
+    sprites_->show();
+    sprites_->raise();
+    sprites_->activateWindow();
+    if (outcome.status == Status::NotStarted)
+        platform::warn(this, title, text);
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event)
 {
-    if (current_ == this)
-        current_ = nullptr;
+    // A closed settings window discards its entries, and the Sprites window
+    // of its enemy goes with it.
+    enemy_.settings = palvorn::EnemySettings{};
+    if (sprites_)
+        sprites_->close();
     QWidget::closeEvent(event);
 }
 

@@ -1,16 +1,14 @@
 #pragma once
-// The settings window "Character Settings": the enemy's name, hit points,
-// money, item and seven fighting values, and the "Create" action that writes
-// NAME.asm and starts the build script. Opened without being modal by the
-// wizard's "Finish"; closed by its "Cancel", the worker window's "Ok", the
-// wizard's "New" and the wizard closing.
+// The settings window "Character Settings" ("CharSettings"): edits the
+// settings of the enemy the wizard owns, and runs Create on it. The wizard's
+// "Finish" makes it; it closes on "Cancel", on the Sprites window's "Ok" (via
+// the wizard's reset), on the wizard's "New" and with the wizard. Closing it
+// returns the settings to their initial values and closes the Sprites window.
 
-#include <QImage>
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
-#include "EnemySource.h"
+#include "Enemy.h"
 
 class QComboBox;
 class QGridLayout;
@@ -18,30 +16,33 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class SpritesWindow;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows the open window unchanged, or creates it in its initial state.
-    static SettingsWindow* showWindow();
-    static SettingsWindow* existing();
-    static void closeIfOpen();
+    // enemy must outlive the window; its settings are shown and edited here.
+    explicit SettingsWindow(palvorn::Enemy& enemy, QWidget* parent = nullptr);
+    ~SettingsWindow() override;
 
-    // Wiring to the wizard: the picture of sprite slot 1..5, read by Create.
-    static void setSpriteSlots(std::function<QImage(int)> pictures);
-
-    // What the worker window's WriteFile reads from here.
-    void fillEnemyValues(palvorn::EnemyValues& values) const;
+    // The Sprites window of the last Create, or nullptr.
+    SpritesWindow* spritesWindow() const;
 
 public slots:
     void CreateBut_Click();
 
+signals:
+    // "Ok" in the Sprites window: this enemy is done.
+    void okClicked();
+
 private slots:
     void CharName_Change(const QString& text);
+    void txtMinHP_Change(const QString& text);
     void txtMaxHP_Change(const QString& text);
     void txtRobotMoney_Change(const QString& text);
     void cmbItem_Edit(const QString& text);
+    void cmbItem_Choose(int position);
     void CancelBut_Click();
 
 protected:
@@ -53,17 +54,20 @@ private:
         QSlider* slider;
         QLabel* caption;
         QString prefix;
+        int palvorn::EnemySettings::*value;
     };
 
-    explicit SettingsWindow(QWidget* parent = nullptr);
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix, int minimum,
-                       bool followsValue);
-    void refreshCaption(const QSlider* slider);
+    QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix,
+                       palvorn::SliderRange range, int palvorn::EnemySettings::*value);
+    void sliderMoved(const SliderRow& row);
+    void showProgramName();
 
-    static QPointer<SettingsWindow> current_;
+    palvorn::Enemy& enemy_;
+    QPointer<SpritesWindow> sprites_;
+
     // Controls named as the tests find them (objectName is the same).
     QLineEdit* CharName = nullptr;
+    QLabel* ProgramName = nullptr;
     QComboBox* cmbItem = nullptr;
     QLineEdit* txtMinHP = nullptr;
     QLineEdit* txtMaxHP = nullptr;

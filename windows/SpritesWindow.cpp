@@ -1,83 +1,40 @@
 #include "SpritesWindow.h"
 
-#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <stdexcept>
+#include <QTemporaryDir>
+#include <QTimer>
 
-#include "Platform.h"
-#include "SpriteImage.h"
+#include "SpritePixmap.h"
 
 namespace {
 
-constexpr int kCopyCell = 73;  // room for a copy before any picture is in it
-
-std::function<void(palvorn::EnemyValues&)>& settingsReader()
-{
-    static std::function<void(palvorn::EnemyValues&)> reader;
-    return reader;
-}
-
-std::function<void()>& okFollowUp()
-{
-    static std::function<void()> followUp;
-    return followUp;
-}
+constexpr int kCopyCell = 73;        // room for a copy before any picture is in it
+constexpr int kBuildPollMs = 200;    // how often a running build is looked at
+constexpr int kLogLinesShown = 6;    // of NAME.log, after "Build failed:"
 
 }  // namespace
 
-std::string fileText(const QString& text)
-{
-    for (const QChar c : text)
-        if (c.unicode() >= 0x80)
-            return text.toStdString();
-    return text.toLatin1().toStdString();
-}
-
-QPointer<SpritesWindow> SpritesWindow::current_;
-
-SpritesWindow* SpritesWindow::instance()
-{
-    if (!current_)
-        current_ = new SpritesWindow;
-    return current_;
-}
-
-SpritesWindow* SpritesWindow::existing()
-{
-    return current_;
-}
-
-void SpritesWindow::closeIfOpen()
-{
-    if (current_)
-        current_->close();
-}
-
-void SpritesWindow::setSettingsReader(std::function<void(palvorn::EnemyValues&)> reader)
-{
-    settingsReader() = std::move(reader);
-}
-
-void SpritesWindow::setOkFollowUp(std::function<void()> followUp)
-{
-    okFollowUp() = std::move(followUp);
-}
-
 SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
 {
+    setObjectName(QStringLiteral("PicMatrix"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Sprites"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
 
     auto* grid = new QGridLayout(this);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < palvorn::kPoses; ++i) {
         CopySprite[i] = new QLabel(this);
         CopySprite[i]->setObjectName(QStringLiteral("CopySprite%1").arg(i + 1));
-        CopySprite[i]->setFixedSize(0, 0);
+        CopySprite[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        CopySprite[i]->setToolTip(QString::fromUtf8(palvorn::poseWord(i).data()));
     }
+    // Copies 1 to 4 side by side, copy 5 below copy 1 with "Ok" beside it.
     for (int column = 0; column < 4; ++column) {
         grid->addWidget(CopySprite[column], 0, column, Qt::AlignLeft | Qt::AlignTop);
         grid->setColumnMinimumWidth(column, kCopyCell);
@@ -89,58 +46,109 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     OkBut = new QPushButton(QStringLiteral("Ok"), this);
     OkBut->setObjectName(QStringLiteral("OkBut"));
     grid->addWidget(OkBut, 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
+
+    SourcePath = new QLabel(this);
+    SourcePath->setObjectName(QStringLiteral("SourcePath"));
+    SourcePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    SourcePath->setWordWrap(true);
+    grid->addWidget(SourcePath, 2, 0, 1, 4);
+    BuildStatus = new QLabel(this);
+    BuildStatus->setObjectName(QStringLiteral("BuildStatus"));
+    BuildStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    BuildStatus->setWordWrap(true);
+    BuildStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(BuildStatus, 3, 0, 1, 4);
+    grid->setRowStretch(3, 1);
+
+    buildTimer_ = new QTimer(this);
+    buildTimer_->setInterval(kBuildPollMs);
+    connect(buildTimer_, &QTimer::timeout, this, &SpritesWindow::checkBuild);
     connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
 
     resize(369, 207);
 }
 
-void SpritesWindow::setCopySprite(int index, const QImage& picture)
+SpritesWindow::~SpritesWindow() = default;
+
+void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::CreateOutcome& outcome)
 {
-    if (index < 1 || index > 5)
-        throw std::out_of_range("sprite copy " + std::to_string(index) + " is outside 1..5");
-    pictures_[index - 1] = picture;
-    QLabel* copy = CopySprite[index - 1];
-    copy->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
-    copy->setFixedSize(picture.size());
+    for (int i = 0; i < palvorn::kPoses; ++i) {
+        const QPixmap pixmap = spritePixmap(enemy.sprites[static_cast<std::size_t>(i)]);
+        CopySprite[i]->setPixmap(pixmap);
+        CopySprite[i]->setFixedSize(pixmap.size());
+    }
+    SourcePath->setText(QStringLiteral("Wrote %1").arg(QDir::toNativeSeparators(
+        QString::fromStdU16String(outcome.source.u16string()))));
+    BuildStatus->clear();
 }
 
-QImage SpritesWindow::copySprite(int index) const
+QString SpritesWindow::newStatusFile()
 {
-    if (index < 1 || index > 5)
-        throw std::out_of_range("sprite copy " + std::to_string(index) + " is outside 1..5");
-    return pictures_[index - 1];
+    buildTimer_->stop();
+    statusDir_ = std::make_unique<QTemporaryDir>();
+    return statusDir_->isValid() ? statusDir_->filePath(QStringLiteral("status")) : QString();
 }
 
-std::filesystem::path SpritesWindow::WriteFile()
+void SpritesWindow::watchBuild(const QString& folder, const QString& name, const QDateTime& started)
 {
-    palvorn::EnemyValues values;
-    if (settingsReader())
-        settingsReader()(values);
-    values.increment = fileText(lblIncAmount);
-    values.money = fileText(lblRobotMoney);
-    values.robotY = fileText(lblRobotY);
-    values.robotX = fileText(lblRobotX);
-    values.robotTo = fileText(lblRobotTo);
-    for (int i = 0; i < 5; ++i)
-        values.sprites[i] = spriteFromImage(pictures_[i]);
-    const std::filesystem::path folder(platform::programFolder().toStdU16String());
-    return palvorn::WriteEnemySource(folder, values);
+    folder_ = folder;
+    name_ = name;
+    started_ = started;
+    BuildStatus->setText(QStringLiteral("Building %1.8XP\u2026").arg(name));
+    buildTimer_->start();
 }
 
-void SpritesWindow::closeEvent(QCloseEvent* event)
+void SpritesWindow::showNotStarted(const QString& reason)
 {
-    // The deletion itself comes later; from now on the next store must find a
-    // fresh window with empty values.
-    if (current_ == this)
-        current_ = nullptr;
-    QWidget::closeEvent(event);
+    buildTimer_->stop();
+    BuildStatus->setText(QStringLiteral("Build failed:\nthe build script could not be started: %1").arg(reason));
+}
+
+QString SpritesWindow::buildStatus() const
+{
+    return BuildStatus->text();
+}
+
+void SpritesWindow::checkBuild()
+{
+    if (!statusDir_)
+        return;
+    QFile statusFile(statusDir_->filePath(QStringLiteral("status")));
+    if (!statusFile.open(QIODevice::ReadOnly))
+        return;  // still running
+    const QByteArray status = statusFile.readAll().trimmed();
+    if (status.isEmpty())
+        return;  // being written
+    buildTimer_->stop();
+
+    const QDir folder(folder_);
+    const QFileInfo program(folder.filePath(name_ + QStringLiteral(".8XP")));
+    // File times may be kept to the second only: a program from the second
+    // the build started counts as new, and the exit status must agree too.
+    const QDateTime since = started_.addMSecs(-started_.time().msec());
+    if (status == "0" && program.isFile() && program.lastModified() >= since) {
+        BuildStatus->setText(QStringLiteral("Built %1 (%2 bytes) in %3")
+                                 .arg(program.fileName())
+                                 .arg(program.size())
+                                 .arg(QDir::toNativeSeparators(folder.absolutePath())));
+        return;
+    }
+    QStringList lines;
+    QFile log(folder.filePath(name_ + QStringLiteral(".log")));
+    if (log.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        while (!log.atEnd() && lines.size() < kLogLinesShown)
+            lines << QString::fromLocal8Bit(log.readLine()).trimmed();
+    }
+    if (lines.isEmpty()) {
+        lines << (status == "0" ? QStringLiteral("the build script ended without making a new %1.8XP").arg(name_)
+                                : QStringLiteral("the build script ended with status %1 and left no %2.log")
+                                      .arg(QString::fromLatin1(status), name_));
+    }
+    BuildStatus->setText(QStringLiteral("Build failed:\n") + lines.join(QLatin1Char('\n')));
 }
 
 void SpritesWindow::OkBut_Click()
 {
-    // Copied first: the follow-up may replace the wiring while it runs.
-    const std::function<void()> followUp = okFollowUp();
     close();
-    if (followUp)
-        followUp();
+    emit okClicked();
 }

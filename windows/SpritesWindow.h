@@ -1,70 +1,61 @@
 #pragma once
-// The worker window "Sprites": where everything that goes into one enemy file
-// meets. Created hidden by the first value stored in it (sprite measuring, the
-// settings fields), shown by Create, closed by its "Ok", by the settings'
-// "Cancel", by the wizard's "New" and by the wizard closing. Closing discards
-// everything it holds.
+// The Sprites window ("PicMatrix"): what Create wrote and how its build goes.
+// It shows the five sprites as written, the path of NAME.asm and, in
+// BuildStatus, the build of NAME.8XP from the moment the script starts until
+// it ends. The settings window makes it after a successful write and closes
+// it with itself; its "Ok" asks for a new enemy (okClicked).
 
-#include <QImage>
-#include <QPointer>
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <filesystem>
-#include <functional>
-#include <string>
+#include <memory>
 
-#include "EnemySource.h"
+#include "Create.h"
+#include "Enemy.h"
 
-class QGridLayout;
 class QLabel;
 class QPushButton;
-
-// A text as the file holds it: one byte per character. Text outside ASCII is
-// passed on as UTF-8 so that the writer refuses it instead of writing a
-// silently changed name.
-std::string fileText(const QString& text);
+class QTemporaryDir;
+class QTimer;
 
 class SpritesWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // The open window, created hidden with empty values if there is none.
-    static SpritesWindow* instance();
-    // The open window, or nullptr.
-    static SpritesWindow* existing();
-    static void closeIfOpen();
+    explicit SpritesWindow(QWidget* parent = nullptr);
+    ~SpritesWindow() override;
 
-    // Wiring to the windows above this one, installed by the wizard window.
-    // readSettings fills name, minimum HP, the seven slider values and the
-    // item position; afterOk runs after "Ok" closed this window.
-    static void setSettingsReader(std::function<void(palvorn::EnemyValues&)> reader);
-    static void setOkFollowUp(std::function<void()> followUp);
+    // Shows the sprites of the enemy that was just written and where it went.
+    void showWritten(const palvorn::Enemy& enemy, const palvorn::CreateOutcome& outcome);
 
-    // Hidden values, held as text and written unchanged.
-    QString lblIncAmount, lblRobotMoney, lblRobotY, lblRobotX, lblRobotTo;
+    // A fresh file for the build script's exit status, to hand to the
+    // launcher before the build starts; a build watched earlier is let go.
+    QString newStatusFile();
+    // Follows the build started at `started` in folder until its status file
+    // holds the exit status, then judges it: success needs status 0 and a
+    // NAME.8XP written since the start.
+    void watchBuild(const QString& folder, const QString& name, const QDateTime& started);
+    // The script could not be started at all.
+    void showNotStarted(const QString& reason);
 
-    // CopySprite(1..5).
-    void setCopySprite(int index, const QImage& picture);
-    QImage copySprite(int index) const;
+    QString buildStatus() const;
 
-    QPushButton* okButton() const { return OkBut; }
-
-    // Gathers the enemy values now and writes NAME.asm into the program folder.
-    // Returns the path written; throws palvorn::InvalidName or palvorn::WriteError.
-    std::filesystem::path WriteFile();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
+signals:
+    void okClicked();
 
 private slots:
     void OkBut_Click();
+    void checkBuild();
 
 private:
-    explicit SpritesWindow(QWidget* parent = nullptr);
-
-    static QPointer<SpritesWindow> current_;
-    std::array<QLabel*, 5> CopySprite{};
-    std::array<QImage, 5> pictures_;
+    std::array<QLabel*, palvorn::kPoses> CopySprite{};
+    QLabel* SourcePath = nullptr;
+    QLabel* BuildStatus = nullptr;
     QPushButton* OkBut = nullptr;
+    QTimer* buildTimer_ = nullptr;
+    std::unique_ptr<QTemporaryDir> statusDir_;
+    QString folder_;
+    QString name_;
+    QDateTime started_;
 };

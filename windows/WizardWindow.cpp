@@ -11,11 +11,13 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "SettingsWindow.h"
-#include "SpritesWindow.h"
-#include "Platform.h"
+#include "Create.h"
 #include "PictureLoader.h"
-#include "Sprite.h"
+#include "Platform.h"
+#include "Rules.h"
+#include "SettingsWindow.h"
+#include "SpriteImage.h"
+#include "SpritePixmap.h"
 
 namespace {
 
@@ -25,11 +27,6 @@ constexpr int kSpriteTop = 8;
 constexpr int kButtonTop = 164;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonWidth = 75;
-
-// The calculator screen a battle sprite is placed on.
-constexpr int kScreenWidth = 96;
-constexpr int kScreenHeight = 64;
-constexpr int kRobotToOffset = 16;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& place)
 {
@@ -69,6 +66,7 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     // The icon lives in a static library, whose resources are not registered on their own.
     Q_INIT_RESOURCE(windows);
 
+    setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Palvorn - Battle External Enemy Creator"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(kClientWidth, kClientHeight);
@@ -109,46 +107,36 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     connect(Browse, &QPushButton::clicked, this, &WizardWindow::Browse_Click);
     connect(ClipboardBut, &QPushButton::clicked, this, &WizardWindow::ClipboardBut_Click);
 
-    // The other windows reach back into this one through these.
-    SpritesWindow::setSettingsReader([](palvorn::EnemyValues& values) {
-        if (SettingsWindow* settings = SettingsWindow::existing())
-            settings->fillEnemyValues(values);
-    });
-    SpritesWindow::setOkFollowUp([this] {
-        SettingsWindow::closeIfOpen();
-        NewBut_Click();
-    });
-    SettingsWindow::setSpriteSlots([this](int k) { return SaveSprite.at(k); });
-
     FinishBut->hide();
     NextBut->setFocus();
 
     CurStep = 1;
     ShowStep(CurStep);
-    for (int k = 1; k <= kSteps; ++k)
-        SpriteSize.at(k) = 0;
 }
 
 WizardWindow::~WizardWindow()
 {
-    // The other windows hold callbacks into this one; neither may outlive it.
-    SpritesWindow::setSettingsReader({});
-    SpritesWindow::setOkFollowUp({});
-    SettingsWindow::setSpriteSlots({});
-    SettingsWindow::closeIfOpen();
-    SpritesWindow::closeIfOpen();
+    // The settings window edits this window's enemy; it must not outlive it.
+    delete settings_.data();
 }
 
-QString WizardWindow::poseWord(int step)
+namespace {
+
+QString poseWord(int step)
 {
-    switch (step) {
-    case 1: return QStringLiteral("normal");
-    case 2: return QStringLiteral("high attack");
-    case 3: return QStringLiteral("low attack");
-    case 4: return QStringLiteral("special attack");
-    case 5: return QStringLiteral("hurt");
-    }
-    throw std::out_of_range("wizard step out of range");
+    return QString::fromLatin1(palvorn::poseWord(step - 1).data());
+}
+
+}  // namespace
+
+SettingsWindow* WizardWindow::settingsWindow() const
+{
+    return settings_;
+}
+
+int WizardWindow::spriteSize(int step) const
+{
+    return enemy_.sprites.at(static_cast<std::size_t>(step - 1)).packedSize();
 }
 
 void WizardWindow::ShowStep(int stepnum)
@@ -173,45 +161,30 @@ void WizardWindow::ShowStep(int stepnum)
         break;
     }
     instruct->setText(QStringLiteral("Select the bitmap for the ") + poseWord(stepnum) + QStringLiteral(" sprite."));
-    LoadSpriteFrom(CurStep);
+    showSprite();
     showSizeOf(CurStep);
 }
 
-void WizardWindow::SaveSpriteTo(int which)
+void WizardWindow::takeIn(const palvorn::Sprite& sprite)
 {
-    SaveSprite.at(which) = picture_;
+    // Straight into the enemy: what the step shows is what Create writes.
+    enemy_.sprites.at(static_cast<std::size_t>(CurStep - 1)) = sprite;
+    showSprite();
+    InitPic();
 }
 
-void WizardWindow::LoadSpriteFrom(int which)
+void WizardWindow::showSprite()
 {
-    setSpritePicture(SaveSprite.at(which));
-    centreSprite();
-}
-
-void WizardWindow::setSpritePicture(const QImage& picture)
-{
-    picture_ = picture;
-    Sprite->setPixmap(picture.isNull() ? QPixmap() : QPixmap::fromImage(picture));
-    Sprite->resize(picture.size());
+    const QPixmap pixmap = spritePixmap(enemy_.sprites.at(static_cast<std::size_t>(CurStep - 1)));
+    Sprite->setPixmap(pixmap);
+    Sprite->resize(pixmap.size());
+    // Half a pixel is dropped: a widget sits on whole pixels.
+    Sprite->move((width() - Sprite->width()) / 2, Sprite->y());
 }
 
 void WizardWindow::InitPic()
 {
-    const int width = picture_.width();
-    const int height = picture_.height();
-
-    if (CurStep == 1) {
-        SpritesWindow* worker = SpritesWindow::instance();
-        worker->lblRobotY = QString::number(kScreenHeight - height);
-        worker->lblRobotX = QString::number(kScreenWidth - width);
-        worker->lblRobotTo = QString::number(worker->lblRobotX.toInt() - kRobotToOffset);
-    }
-
-    centreSprite();
-
-    const int size = palvorn::packedSize(width, height);
-    SpriteSize.at(CurStep) = size;
-    const bool withinLimit = size <= kSizeLimit;
+    const bool withinLimit = spriteSize(CurStep) <= palvorn::kSizeLimit;
     NextBut->setEnabled(withinLimit);
     BackBut->setEnabled(withinLimit);
     showSizeOf(CurStep);
@@ -219,8 +192,7 @@ void WizardWindow::InitPic()
 
 void WizardWindow::NewBut_Click()
 {
-    SettingsWindow::closeIfOpen();
-    SpritesWindow::closeIfOpen();
+    closeOtherWindows();
 
     BackBut->hide();
     FinishBut->hide();
@@ -228,11 +200,7 @@ void WizardWindow::NewBut_Click()
     NextBut->setEnabled(true);
 
     CurStep = 1;
-    for (int k = 1; k <= kSteps; ++k) {
-        SaveSprite.at(k) = QImage();
-        SpriteSize.at(k) = 0;
-    }
-    setSpritePicture(QImage());
+    enemy_ = palvorn::Enemy{};
     ShowStep(CurStep);
 }
 
@@ -240,7 +208,6 @@ void WizardWindow::NextBut_Click()
 {
     if (CurStep >= kSteps)
         return;
-    SaveSpriteTo(CurStep);
     ++CurStep;
     ShowStep(CurStep);
 }
@@ -249,22 +216,28 @@ void WizardWindow::BackBut_Click()
 {
     if (CurStep <= 1)
         return;
-    SaveSpriteTo(CurStep);
     --CurStep;
     ShowStep(CurStep);
 }
 
 void WizardWindow::FinishBut_Click()
 {
-    SaveSpriteTo(kSteps);
+    // Steps without a sprite hold Finish back without a word, as they always did.
     for (int k = 1; k <= kSteps; ++k) {
-        if (SpriteSize.at(k) == 0)
+        if (spriteSize(k) == 0)
             return;
     }
-    // The game has no room for a "hurt" sprite over the limit either.
-    if (SpriteSize.at(kSteps) > kSizeLimit)
+    if (const auto refusal = palvorn::checkSprites(enemy_)) {
+        platform::warn(this, QString::fromStdString(refusal->title), QString::fromStdString(refusal->text));
         return;
-    SettingsWindow::showWindow();
+    }
+    if (!settings_) {
+        settings_ = new SettingsWindow(enemy_);
+        connect(settings_, &SettingsWindow::okClicked, this, &WizardWindow::NewBut_Click);
+    }
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
 }
 
 void WizardWindow::Browse_Click()
@@ -279,8 +252,7 @@ void WizardWindow::Browse_Click()
                            .arg(QDir::toNativeSeparators(file)));
         return;
     }
-    setSpritePicture(picture);
-    InitPic();
+    takeIn(spriteFromImage(picture));
 }
 
 void WizardWindow::ClipboardBut_Click()
@@ -288,25 +260,23 @@ void WizardWindow::ClipboardBut_Click()
     const QImage picture = QGuiApplication::clipboard()->image();
     if (picture.isNull())
         return;
-    setSpritePicture(picture);
-    InitPic();
+    takeIn(spriteFromImage(picture));
 }
 
 void WizardWindow::closeEvent(QCloseEvent* event)
 {
-    SettingsWindow::closeIfOpen();
-    SpritesWindow::closeIfOpen();
+    closeOtherWindows();
     event->accept();
 }
 
-void WizardWindow::centreSprite()
+void WizardWindow::closeOtherWindows()
 {
-    // Half a pixel is dropped: a widget sits on whole pixels.
-    const double left = std::floor((width() - Sprite->width()) / 2.0);
-    Sprite->move(static_cast<int>(left), Sprite->y());
+    // The settings window closes the Sprites window with itself.
+    if (settings_)
+        settings_->close();
 }
 
 void WizardWindow::showSizeOf(int step)
 {
-    SizeLbl->setText(QStringLiteral("Size: ") + QString::number(SpriteSize.at(step)));
+    SizeLbl->setText(QStringLiteral("Size: ") + QString::number(spriteSize(step)));
 }

@@ -1,16 +1,19 @@
 #pragma once
-// The wizard window: the startup window, alive for the whole run. Five steps,
-// one sprite slot per step, taking each sprite from a bitmap file or the
-// clipboard and measuring it. "Finish" opens the settings window; "New" and
-// the worker window's "Ok" reset it; closing it closes the other windows.
+// The wizard window ("Main"): the startup window, alive for the whole run. It
+// owns the enemy being made. Five steps take the five sprites from picture
+// files or the clipboard straight into the enemy; "Finish" opens the settings
+// window on the same enemy; "New" and the Sprites window's "Ok" start a new
+// enemy; closing it closes the other windows.
 
-#include <QImage>
+#include <QPointer>
 #include <QWidget>
-#include <array>
+
+#include "Enemy.h"
 
 class QFrame;
 class QLabel;
 class QPushButton;
+class SettingsWindow;
 
 class WizardWindow : public QWidget {
     Q_OBJECT
@@ -19,23 +22,21 @@ public:
     explicit WizardWindow(QWidget* parent = nullptr);
     ~WizardWindow() override;
 
-    static constexpr int kSizeLimit = 200;  // packed bytes a step may hold
-    static constexpr int kSteps = 5;
+    static constexpr int kSteps = palvorn::kPoses;
 
+    // The current step, 1..5.
     int CurStep = 1;
-    std::array<int, 6> SpriteSize{};      // index 1..5 used
-    std::array<QImage, 10> SaveSprite;    // slots 1..5 used
+
+    const palvorn::Enemy& enemy() const { return enemy_; }
+    // The packed size of step 1..5's sprite; 0 when none was taken in.
+    int spriteSize(int step) const;
+    // The open settings window, or nullptr.
+    SettingsWindow* settingsWindow() const;
 
     void ShowStep(int stepnum);
-    void SaveSpriteTo(int which);
-    void LoadSpriteFrom(int which);
+    // Puts a sprite into the current step, then measures it (InitPic).
+    void takeIn(const palvorn::Sprite& sprite);
     void InitPic();
-    // Puts a picture into the Sprite box (an intake, before InitPic).
-    void setSpritePicture(const QImage& picture);
-    QImage spritePicture() const { return picture_; }
-
-    // The pose word of a step, 1..5.
-    static QString poseWord(int step);
 
 public slots:
     void NewBut_Click();
@@ -51,10 +52,13 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void centreSprite();
+    void showSprite();
     void showSizeOf(int step);
+    void closeOtherWindows();
 
-    QImage picture_;  // what the Sprite box shows
+    palvorn::Enemy enemy_;
+    QPointer<SettingsWindow> settings_;
+
     QPushButton* NextBut = nullptr;
     QPushButton* FinishBut = nullptr;
     QLabel* instruct = nullptr;

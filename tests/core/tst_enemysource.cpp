@@ -40,8 +40,8 @@ EnemyValues slime()
 {
     EnemyValues v;
     v.name = "Slime";
-    v.minHP = "20";
-    v.increment = "5";
+    v.minHP = 20;
+    v.increment = 5;
     v.highDefense = 5;
     v.lowDefense = 4;
     v.highAttack = 6;
@@ -50,10 +50,10 @@ EnemyValues slime()
     v.blockChance = 3;
     v.attacks = 5;
     v.itemPosition = 1;  // "Heal Leaf"
-    v.money = "15";
-    v.robotY = "61";
-    v.robotX = "88";
-    v.robotTo = "72";
+    v.money = 15;
+    v.robotY = 61;
+    v.robotX = 88;
+    v.robotTo = 72;
     v.sprites = {sprite(8, {"..XXXX..", "XXXXXXXX", "X......X"}), sprite(8, {"XXXX....", "....XXXX"}),
                  sprite(8, {"......XX", "XX......"}), sprite(8, {"XXXXXXXX", "........"}),
                  sprite(8, {".X.X.X.X", "X.X.X.X."})};
@@ -172,8 +172,8 @@ private slots:
     void olderLongerFileReplacedWhole();
     void refusedNames_data();
     void refusedNames();
-    void lineBreakInText_data();
-    void lineBreakInText();
+    void outsideByte_data();
+    void outsideByte();
     void failingWrite_data();
     void failingWrite();
 };
@@ -207,24 +207,26 @@ void TestEnemySource::lines_data()
                                                << QByteArray(" .db \"        \",0") << slimeValues;
     QTest::newRow("longer name kept whole") << Change([](EnemyValues& v) { v.name = "Abcdefghij"; })
                                             << QByteArray(" .db \"Abcdefghij\",0") << slimeValues;
-    QTest::newRow("quote in the name unescaped") << Change([](EnemyValues& v) { v.name = "Sl\"me"; })
-                                                 << QByteArray(" .db \"Sl\"me   \",0") << slimeValues;
     QTest::newRow("no item gives 0") << Change([](EnemyValues& v) { v.itemPosition = -1; }) << slimeName
                                      << QByteArray(" .db 20,5,5,4,6,3,7,3,5,0,15,61,88,72,3,1,2,1,2,1,2,1,2,1");
     QTest::newRow("first item gives 1") << Change([](EnemyValues& v) { v.itemPosition = 0; }) << slimeName
                                         << QByteArray(" .db 20,5,5,4,6,3,7,3,5,1,15,61,88,72,3,1,2,1,2,1,2,1,2,1");
     QTest::newRow("last item gives 6") << Change([](EnemyValues& v) { v.itemPosition = 5; }) << slimeName
                                        << QByteArray(" .db 20,5,5,4,6,3,7,3,5,6,15,61,88,72,3,1,2,1,2,1,2,1,2,1");
-    QTest::newRow("empty texts leave empty fields")
-        << Change([](EnemyValues& v) { v.minHP = v.increment = v.money = v.robotY = v.robotX = v.robotTo = ""; })
-        << slimeName << QByteArray(" .db ,,5,4,6,3,7,3,5,2,,,,,3,1,2,1,2,1,2,1,2,1");
+    QTest::newRow("zeros are written, never empty fields")
+        << Change([](EnemyValues& v) { v.minHP = v.increment = v.money = v.robotY = v.robotX = v.robotTo = 0; })
+        << slimeName << QByteArray(" .db 0,0,5,4,6,3,7,3,5,2,0,0,0,0,3,1,2,1,2,1,2,1,2,1");
+    QTest::newRow("byte bounds are kept") << Change([](EnemyValues& v) {
+        v.minHP = 255;
+        v.robotTo = -128;
+    }) << slimeName << QByteArray(" .db 255,5,5,4,6,3,7,3,5,2,15,61,88,-128,3,1,2,1,2,1,2,1,2,1");
     QTest::newRow("negative RobotTo keeps its minus") << Change([](EnemyValues& v) {
-        v.robotX = "8";
-        v.robotTo = "-8";
+        v.robotX = 8;
+        v.robotTo = -8;
     }) << slimeName << QByteArray(" .db 20,5,5,4,6,3,7,3,5,2,15,61,8,-8,3,1,2,1,2,1,2,1,2,1");
     QTest::newRow("every field in its place") << Change([](EnemyValues& v) {
-        v.minHP = "100";
-        v.increment = "9";
+        v.minHP = 100;
+        v.increment = 9;
         v.highDefense = 11;
         v.lowDefense = 12;
         v.highAttack = 13;
@@ -233,10 +235,10 @@ void TestEnemySource::lines_data()
         v.blockChance = 16;
         v.attacks = 17;
         v.itemPosition = 2;
-        v.money = "250";
-        v.robotY = "40";
-        v.robotX = "41";
-        v.robotTo = "25";
+        v.money = 250;
+        v.robotY = 40;
+        v.robotX = 41;
+        v.robotTo = 25;
     }) << slimeName << QByteArray(" .db 100,9,11,12,13,14,15,16,17,3,250,40,41,25,3,1,2,1,2,1,2,1,2,1");
     QTest::newRow("negative numbers keep their minus") << Change([](EnemyValues& v) { v.highDefense = -3; })
                                                        << slimeName
@@ -320,6 +322,7 @@ void TestEnemySource::refusedNames_data()
     QTest::newRow("carriage return") << QByteArray("a\rb");
     QTest::newRow("delete") << QByteArray("a\x7f");
     QTest::newRow("nul") << QByteArray("a\0b", 3);
+    QTest::newRow("double quote would end the field") << QByteArray("Sl\"me");
 }
 
 // Refused before anything touches the disk.
@@ -341,18 +344,21 @@ void TestEnemySource::refusedNames()
     QCOMPARE(entryNames(qpath(folder)), QStringList{});
 }
 
-void TestEnemySource::lineBreakInText_data()
+void TestEnemySource::outsideByte_data()
 {
     QTest::addColumn<Change>("change");
 
-    QTest::newRow("minimum hit points") << Change([](EnemyValues& v) { v.minHP = "2\r\n0"; });
-    QTest::newRow("increment") << Change([](EnemyValues& v) { v.increment = "5\n"; });
-    QTest::newRow("money") << Change([](EnemyValues& v) { v.money = "1\r5"; });
-    QTest::newRow("RobotTo") << Change([](EnemyValues& v) { v.robotTo = "\n72"; });
+    QTest::newRow("minimum hit points 300") << Change([](EnemyValues& v) { v.minHP = 300; });
+    QTest::newRow("money 256") << Change([](EnemyValues& v) { v.money = 256; });
+    QTest::newRow("RobotTo -129") << Change([](EnemyValues& v) { v.robotTo = -129; });
+    QTest::newRow("RobotY -200") << Change([](EnemyValues& v) { v.robotY = -200; });
+    QTest::newRow("item number 256") << Change([](EnemyValues& v) { v.itemPosition = 255; });
+    QTest::newRow("sprite 256 rows high") << Change([](EnemyValues& v) { v.sprites[2] = Sprite(8, 256); });
 }
 
-// A line break would split the value line into two broken lines.
-void TestEnemySource::lineBreakInText()
+// The assembler would keep the low byte of each without a word, so the
+// writer refuses them, before anything touches the disk.
+void TestEnemySource::outsideByte()
 {
     QFETCH(Change, change);
 
@@ -360,7 +366,7 @@ void TestEnemySource::lineBreakInText()
     QVERIFY(dir.isValid());
     EnemyValues values = slime();
     change(values);
-    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, palvorn::WriteEnemySource(dir.path().toStdString(), values));
+    QVERIFY_THROWS_EXCEPTION(palvorn::ValueOutOfRange, palvorn::WriteEnemySource(dir.path().toStdString(), values));
     QCOMPARE(entryNames(dir.path()), QStringList{});
 }
 

@@ -1,0 +1,166 @@
+#include "Create.h"
+
+#include <exception>
+
+#include "Rules.h"
+
+namespace palvorn {
+
+namespace {
+
+const std::string kSpritesTitle = "Sprites";
+
+std::optional<Refusal> checkDigits(const std::string& text, std::size_t digits, const std::string& title,
+                                   const std::string& field)
+{
+    bool onlyDigits = true;
+    for (const char c : text)
+        onlyDigits = onlyDigits && c >= '0' && c <= '9';
+    if (onlyDigits && text.size() <= digits)
+        return std::nullopt;
+    return Refusal{title, field + " takes a whole number of at most " + std::to_string(digits) + " digits; \"" +
+                              text + "\" is not one."};
+}
+
+std::optional<Refusal> checkSlider(int value, SliderRange range, const std::string& name)
+{
+    if (value >= range.minimum && value <= range.maximum)
+        return std::nullopt;
+    return Refusal{"Fighting Values", name + " must be from " + std::to_string(range.minimum) + " to " +
+                                          std::to_string(range.maximum) + "; it is " + std::to_string(value) + "."};
+}
+
+}  // namespace
+
+std::optional<Refusal> checkSprites(const Enemy& enemy)
+{
+    for (int i = 0; i < kPoses; ++i) {
+        const Sprite& sprite = enemy.sprites[static_cast<std::size_t>(i)];
+        const std::string pose(poseWord(i));
+        if (sprite.isEmpty())
+            return Refusal{kSpritesTitle, "The " + pose + " sprite is missing."};
+        if (sprite.packedSize() > kSizeLimit)
+            return Refusal{kSpritesTitle, "The " + pose + " sprite packs into " + std::to_string(sprite.packedSize()) +
+                                              " bytes; the limit is " + std::to_string(kSizeLimit) + "."};
+    }
+    const Sprite& normal = enemy.sprites[0];
+    if (!placementFits(placementOf(normal)))
+        return Refusal{kSpritesTitle,
+                       "The normal sprite is " + std::to_string(normal.width()) + " x " +
+                           std::to_string(normal.height()) + " pixels; its place on the screen fits the file only up to " +
+                           std::to_string(kMaxNormalWidth) + " pixels wide and " + std::to_string(kMaxNormalHeight) +
+                           " high."};
+    return std::nullopt;
+}
+
+std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
+{
+    const EnemySettings& s = enemy.settings;
+    if (s.itemText == kNoItemChosen)
+        return Refusal{"Select Item", "You must select an item!"};
+    if (fieldValue(s.maxHP) <= fieldValue(s.minHP))
+        return Refusal{"Figuring HP", "Max HP must be higher than Min HP!"};
+    if (auto r = checkDigits(s.minHP, 3, "Figuring HP", "Min HP"))
+        return r;
+    if (auto r = checkDigits(s.maxHP, 3, "Figuring HP", "Max HP"))
+        return r;
+    if (fieldValue(s.minHP) > kByteMax)
+        return Refusal{"Figuring HP", "Min HP can be at most " + std::to_string(kByteMax) +
+                                          ", since the calculator keeps it in one byte; it is " + s.minHP + "."};
+    if (auto r = checkDigits(s.money, 2, "Base Money", "Base Money"))
+        return r;
+    if (s.item < -1 || s.item >= static_cast<int>(kItems.size()))
+        return Refusal{"Select Item", "The item number " + std::to_string(s.item) + " names no item."};
+    const std::pair<int, const char*> sliders[] = {{s.highDefense, "High Defense"}, {s.lowDefense, "Low Defense"},
+                                                   {s.highAttack, "High Attack"},   {s.lowAttack, "Low Attack"},
+                                                   {s.specialAttack, "Special Attack"}, {s.attacks, "Attacks"}};
+    for (const auto& [value, name] : sliders)
+        if (auto r = checkSlider(value, kSliderRange, name))
+            return r;
+    if (auto r = checkSlider(s.blockChance, kBlockChanceRange, "Block Chance"))
+        return r;
+
+    if (s.name.empty())
+        return Refusal{"Robot Name", "You must enter a name!"};
+    if (s.name.size() > static_cast<std::size_t>(kNameLength) || !nameAllowed(s.name, windowsFileNames) ||
+        s.name == "." || s.name == "..")
+        return Refusal{"Robot Name",
+                       "The name \"" + s.name + "\" cannot be used: a name is at most " + std::to_string(kNameLength) +
+                           " printable ASCII characters without / \\ or \"" +
+                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) + "."};
+    if (!calculatorName(s.name))
+        return Refusal{"Robot Name", "The name \"" + s.name +
+                                         "\" gives no calculator program name: the calculator needs a name that "
+                                         "starts with a letter, and only letters and digits count."};
+    return checkSprites(enemy);
+}
+
+EnemyValues fileValues(const Enemy& enemy)
+{
+    const EnemySettings& s = enemy.settings;
+    EnemyValues v;
+    v.name = s.name;
+    v.minHP = fieldValue(s.minHP);
+    v.increment = hpIncrement(fieldValue(s.maxHP), v.minHP);
+    v.highDefense = s.highDefense;
+    v.lowDefense = s.lowDefense;
+    v.highAttack = s.highAttack;
+    v.lowAttack = s.lowAttack;
+    v.specialAttack = s.specialAttack;
+    v.blockChance = s.blockChance;
+    v.attacks = s.attacks;
+    v.itemPosition = s.item;
+    v.money = fieldValue(s.money);
+    const Placement p = placementOf(enemy.sprites[0]);
+    v.robotY = p.robotY;
+    v.robotX = p.robotX;
+    v.robotTo = p.robotTo;
+    v.sprites = enemy.sprites;
+    return v;
+}
+
+CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
+                     bool windowsFileNames)
+{
+    using Status = CreateOutcome::Status;
+    CreateOutcome outcome;
+    if (const auto refusal = checkEnemy(enemy, windowsFileNames)) {
+        outcome.status = Status::Refused;
+        outcome.title = refusal->title;
+        outcome.text = refusal->text;
+        return outcome;
+    }
+    outcome.programName = *calculatorName(enemy.settings.name);
+    try {
+        outcome.source = WriteEnemySource(folder, fileValues(enemy));
+    } catch (const WriteError& e) {
+        outcome.status = Status::NotWritten;
+        outcome.title = "Create";
+        outcome.text = "The file " + e.path().string() + " could not be written: " + e.reason() +
+                       "\n\nThe build script was not started.";
+        return outcome;
+    } catch (const std::exception& e) {
+        // The checks above make this unreachable; still never a silent success.
+        outcome.status = Status::NotWritten;
+        outcome.title = "Create";
+        outcome.text = std::string("The source file could not be written: ") + e.what() +
+                       "\n\nThe build script was not started.";
+        return outcome;
+    }
+    if (!start) {
+        outcome.status = Status::Written;
+        return outcome;
+    }
+    const std::string reason = start(enemy.settings.name, folder);
+    if (!reason.empty()) {
+        outcome.status = Status::NotStarted;
+        outcome.title = "Build Script";
+        outcome.text = "The build script could not be started: " + reason + "\n\nThe source file " +
+                       outcome.source.string() + " was written.";
+        return outcome;
+    }
+    outcome.status = Status::Started;
+    return outcome;
+}
+
+}  // namespace palvorn

@@ -1,0 +1,78 @@
+#pragma once
+// "Create": one function from the enemy and a folder to an outcome. It
+// checks the enemy, writes NAME.asm and starts the build script. The windows
+// and the command line only turn its outcome into messages. Plain C++.
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "Enemy.h"
+#include "EnemySource.h"
+
+namespace palvorn {
+
+// The build script the program folder holds on this system.
+#ifdef _WIN32
+inline constexpr bool kWindowsFileNames = true;
+inline constexpr const char* kBuildScript = "asm.bat";
+#else
+inline constexpr bool kWindowsFileNames = false;
+inline constexpr const char* kBuildScript = "asm.sh";
+#endif
+
+
+// Why an enemy cannot be written, as the user is told: a message box title
+// and its text.
+struct Refusal {
+    std::string title;
+    std::string text;
+    friend bool operator==(const Refusal&, const Refusal&) = default;
+};
+
+// The checks of Create, in order; the first that fails is returned:
+//  1. the item text still "Select Item";
+//  2. Max HP not above Min HP (empty fields count as 0);
+//  3. a number field holding more digits than it takes, or Min HP above 255;
+//  4. a slider value outside its range;
+//  5. no name; a name with a character the name field refuses; a name that
+//     gives no calculator program name;
+//  6. a sprite missing, or packing into more than 200 bytes (pose order);
+//  7. a normal sprite whose placement does not fit a byte.
+// windowsFileNames: also refuse the characters Windows file names refuse.
+std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames);
+
+// The sprite rule alone (checks 6 and 7), which "Finish" applies too.
+std::optional<Refusal> checkSprites(const Enemy& enemy);
+
+// The value line and sprites of an enemy that passed checkEnemy: placement
+// from the normal sprite, the increment from the current Min and Max HP,
+// empty number fields as 0.
+EnemyValues fileValues(const Enemy& enemy);
+
+// Starts the build script for name in folder; returns an empty string when
+// it started, otherwise the reason, naming the script.
+using ScriptStarter = std::function<std::string(const std::string& name, const std::filesystem::path& folder)>;
+
+struct CreateOutcome {
+    enum class Status {
+        Refused,     // a check failed; nothing was written
+        NotWritten,  // NAME.asm could not be written; an older one is untouched; no script started
+        NotStarted,  // NAME.asm written, the build script could not be started
+        Written,     // NAME.asm written; no build script was asked for
+        Started,     // NAME.asm written and the build script started
+    };
+    Status status = Status::Refused;
+    std::string title;  // the message for a status that is not a success
+    std::string text;
+    std::filesystem::path source;  // NAME.asm, once written
+    std::string programName;       // the calculator program the build makes, e.g. SLIME
+};
+
+// Checks the enemy, writes folder/NAME.asm and, when start is set, starts the
+// build script with it (Started), otherwise stops there (Written). Never throws for a refusal or a failed write.
+CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
+                     bool windowsFileNames = kWindowsFileNames);
+
+}  // namespace palvorn
