@@ -1,8 +1,11 @@
 #!/bin/sh
 # asm.sh NAME: builds the calculator program NAME.8XP from NAME.asm, both in
 # the working directory. The program starts it there, detached and with its
-# output discarded, so it reports only through files: NAME.8XP appears whole
-# on success; on failure there is no NAME.8XP and NAME.log says why.
+# output discarded, so it reports only through files and the exit status:
+# on success NAME.8XP is replaced whole by the new one, there is no NAME.log
+# and the status is 0; on failure an older NAME.8XP is left untouched (the
+# program tells old from new by its time), NAME.log says why and the status
+# is non-zero.
 #
 # Chain: a copy of NAME.asm adapted to pasmo's syntax -> pasmo -> raw binary
 # -> palvorn-8xp (beside this script) -> NAME.8XP. NAME.asm is never changed.
@@ -28,10 +31,9 @@ cleanup() {
     rm -f -- "$part"
 }
 trap cleanup EXIT
-trap 'exit 1' HUP INT TERM
 
-# fail MESSAGE...: writes the log, leaves no NAME.8XP, ends the script.
-# The output of the failed tool, if any, is in $work/tool.out.
+# fail MESSAGE...: writes the log and ends the script with status 1; NAME.8XP
+# is not touched. The output of the failed tool, if any, is in $work/tool.out.
 fail() {
     {
         printf 'asm.sh: building %s.8XP from %s.asm failed.\n' "$name" "$name"
@@ -41,12 +43,12 @@ fail() {
             cat -- "$work/tool.out"
         fi
     } > "$log"
-    rm -f -- "$out"
     exit 1
 }
+trap 'fail "asm.sh was stopped by a signal."' HUP INT TERM
 
-# An older result or report must not pass for this run's.
-rm -f -- "$out" "$log"
+# An older report must not pass for this run's: a failure writes its own.
+rm -f -- "$log"
 
 if [ ! -f "$src" ] || [ ! -r "$src" ]; then
     fail "$name.asm was not found or cannot be read in $(pwd)."
@@ -89,7 +91,15 @@ elif [ "$status" -ne 0 ]; then
     fail "palvorn-8xp could not make the calculator program file."
 fi
 
-# Copy next to the target first so the final rename is atomic.
+if [ ! -s "$work/program.8xp" ]; then
+    fail "palvorn-8xp reported success but wrote no calculator program file."
+fi
+# mv would move the file into a folder standing at NAME.8XP and succeed.
+if [ -d "$out" ]; then
+    fail "Cannot write $name.8XP in $(pwd): a folder of that name is in the way."
+fi
+# Copy next to the target first so the final rename is atomic: NAME.8XP is
+# either the older file or the complete new one, never a part.
 if ! cp -- "$work/program.8xp" "$part" 2> "$work/tool.out" || ! mv -f -- "$part" "$out" 2> "$work/tool.out"; then
     fail "Cannot write $name.8XP in $(pwd)."
 fi

@@ -2,11 +2,10 @@
 // NAME.asm, into the calculator program file OUTPUT (TI-83 Plus family, .8XP),
 // whose program variable is named after NAME.
 //
-// Variable name: letters are upper-cased, letters and digits are kept,
-// every other character (spaces, punctuation, bytes outside ASCII) is dropped,
-// and at most the first 8 that remain are used. A name that then is empty or
-// starts with a digit is refused, since the calculator cannot name a program so.
+// Variable name: palvorn::calculatorName (core/Rules.h), the same rule the
+// program applies to the name field; a name it refuses is refused here.
 
+#include "Rules.h"
 #include "TiFiles.h"
 
 #include <cerrno>
@@ -23,8 +22,6 @@
 
 namespace {
 
-constexpr std::size_t maxNameLength = 8;
-
 // A file's data section has a 16-bit length; it holds the 17 bytes of the one
 // entry's header and lengths, and the variable itself begins with its own
 // 2-byte length word.
@@ -33,22 +30,6 @@ constexpr std::size_t maxProgramSize = 0xFFFF - 17 - 2;
 // Protected program: the content is machine data, not tokens, so the
 // calculator's program editor must not open it.
 constexpr std::uint8_t programType = 0x06;
-
-std::optional<std::string> calculatorName(const std::string& name)
-{
-    std::string result;
-    for (const char c : name) {
-        if (result.size() == maxNameLength)
-            break;
-        if (c >= 'a' && c <= 'z')
-            result += static_cast<char>(c - 'a' + 'A');
-        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
-            result += c;
-    }
-    if (result.empty() || !(result[0] >= 'A' && result[0] <= 'Z'))
-        return std::nullopt;
-    return result;
-}
 
 // Reads the whole file, or gives the reason it cannot.
 std::optional<std::vector<std::uint8_t>> readAll(const std::string& path, std::string& reason)
@@ -111,7 +92,7 @@ int main(int argc, char* argv[])
     const std::string input = argv[2];
     const std::string output = argv[3];
 
-    const auto varName = calculatorName(name);
+    const auto varName = palvorn::calculatorName(name);
     if (!varName)
         return fail("\"" + name + "\" gives no valid calculator program name: after dropping all but letters and "
                     "digits it must start with a letter");

@@ -5,6 +5,7 @@
 #include "TiFiles.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -207,8 +208,10 @@ private slots:
     void slimeBuildsItsProgram();
     void nameBecomesVariableName_data();
     void nameBecomesVariableName();
-    void failureLeavesLogAndNoProgram_data();
-    void failureLeavesLogAndNoProgram();
+    void failureKeepsOlderProgram_data();
+    void failureKeepsOlderProgram();
+    void successReplacesOlderProgram();
+    void folderAtProgramFails();
     void wrapperSizeLimit_data();
     void wrapperSizeLimit();
     void wrapperRefusesBadInput_data();
@@ -292,55 +295,144 @@ void TestAsm::nameBecomesVariableName()
     QCOMPARE(p.data, withLengthWord(dbBytes(readFile(goldenSlime))));
 }
 
-void TestAsm::failureLeavesLogAndNoProgram_data()
+// An older program, as an earlier build left it: not this run's bytes, and an
+// hour old so that a rewrite of the same bytes would show in its time.
+struct OlderFiles {
+    static inline const QByteArray program = QByteArray("**TI83F*\x1A\x0A\x00 earlier build \xFF", 24);
+    static inline const QByteArray log = "log of an earlier run";
+    QDateTime time = QDateTime::currentDateTime().addSecs(-3600);
+
+    void writeInto(const Folder& folder, const QString& name, bool withProgram) const
+    {
+        writeFile(folder.path(name + ".log"), log);
+        if (!withProgram)
+            return;
+        writeFile(folder.path(name + ".8XP"), program);
+        QFile f(folder.path(name + ".8XP"));
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.setFileTime(time, QFileDevice::FileModificationTime));
+    }
+};
+
+void TestAsm::failureKeepsOlderProgram_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("source");  // empty: no NAME.asm
     QTest::addColumn<bool>("withWrapper");
-    QTest::addColumn<QString>("hiddenCommand");
+    QTest::addColumn<QByteArray>("pasmo");  // empty: the real one; "-": none on PATH; else a script in its place
+    QTest::addColumn<bool>("withOlder");
     QTest::addColumn<QByteArray>("logSays");
 
     const QByteArray slime = readFile(goldenSlime);
-    QTest::newRow("name starts with a digit") << "9Lives" << slime << true << "" << QByteArray("must start with a letter");
-    QTest::newRow("name without letters") << "#!%" << slime << true << "" << QByteArray("no valid calculator program name");
-    QTest::newRow("missing source") << "Slime" << QByteArray() << true << "" << QByteArray("Slime.asm was not found");
-    QTest::newRow("broken source") << "Slime" << QByteArray(" .db \"Slime\r\n.end\r\nEND\r\n") << true << ""
-                                   << QByteArray("pasmo rejected Slime.asm");
+    QTest::newRow("name starts with a digit") << "9Lives" << slime << true << QByteArray() << true
+                                              << QByteArray("must start with a letter");
+    QTest::newRow("name without letters") << "#!%" << slime << true << QByteArray() << true
+                                          << QByteArray("no valid calculator program name");
+    QTest::newRow("missing source") << "Slime" << QByteArray() << true << QByteArray() << true
+                                    << QByteArray("Slime.asm was not found");
+    QTest::newRow("broken source") << "Slime" << QByteArray(" .db \"Slime\r\n.end\r\nEND\r\n") << true << QByteArray()
+                                   << true << QByteArray("pasmo rejected Slime.asm");
     QTest::newRow("error numbered as in NAME.asm") << "Slime" << QByteArray(" .db 1\r\n.end\r\n .frob 2\r\nEND\r\n")
-                                                   << true << "" << QByteArray("ERROR on line 3");
-    QTest::newRow("missing wrapper") << "Slime" << slime << false << "" << QByteArray("Debian package libtifiles-dev");
-    QTest::newRow("missing assembler") << "Slime" << slime << true << "pasmo" << QByteArray("Debian package pasmo");
+                                                   << true << QByteArray() << true << QByteArray("ERROR on line 3");
+    QTest::newRow("missing wrapper") << "Slime" << slime << false << QByteArray() << true
+                                     << QByteArray("Debian package libtifiles-dev");
+    QTest::newRow("missing assembler") << "Slime" << slime << true << QByteArray("-") << true
+                                       << QByteArray("Debian package pasmo");
+    // The program may end a build it started; the script must not end silently.
+    QTest::newRow("stopped by a signal") << "Slime" << slime << true << QByteArray("kill -TERM $PPID\n") << true
+                                         << QByteArray("stopped by a signal");
+    QTest::newRow("no older program") << "Slime" << QByteArray(" .db \"Slime\r\nEND\r\n") << true << QByteArray() << false
+                                      << QByteArray("pasmo rejected Slime.asm");
 }
 
-void TestAsm::failureLeavesLogAndNoProgram()
+void TestAsm::failureKeepsOlderProgram()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, source);
     QFETCH(bool, withWrapper);
-    QFETCH(QString, hiddenCommand);
+    QFETCH(QByteArray, pasmo);
+    QFETCH(bool, withOlder);
     QFETCH(QByteArray, logSays);
 
     Folder folder(withWrapper);
-    if (!hiddenCommand.isEmpty())
-        folder.hideCommands({hiddenCommand});
+    if (!pasmo.isEmpty()) {
+        folder.hideCommands({"pasmo"});
+        if (pasmo != "-") {
+            const QString fake = folder.fakeBin + "/pasmo";
+            writeFile(fake, "#!/bin/sh\n" + pasmo);
+            QVERIFY(QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+    }
     if (!source.isEmpty())
         writeFile(folder.path(name + ".asm"), source);
-    // A program of an earlier build must not pass for this one's.
-    writeFile(folder.path(name + ".8XP"), "earlier build");
+    const OlderFiles older;
+    older.writeInto(folder, name, withOlder);
 
-    QVERIFY(folder.run(name) != 0);
-    QVERIFY(!QFileInfo::exists(folder.path(name + ".8XP")));
+    QByteArray output;
+    const int status = folder.run(name, &output);
+    QVERIFY2(status > 0, output.constData());
+
+    // Untouched: same bytes, same time, so it cannot pass for this run's.
+    if (withOlder) {
+        QCOMPARE(readFile(folder.path(name + ".8XP")), OlderFiles::program);
+        QCOMPARE(QFileInfo(folder.path(name + ".8XP")).lastModified(), older.time);
+    } else {
+        QVERIFY(!QFileInfo::exists(folder.path(name + ".8XP")));
+    }
+    // This run's report, not the earlier one.
     const QByteArray log = readFile(folder.path(name + ".log"));
     QVERIFY2(log.contains(logSays), log.constData());
+    QVERIFY2(!log.contains(OlderFiles::log), log.constData());
+
     QStringList expected{"asm.sh", name + ".log"};
     if (withWrapper)
         expected << "palvorn-8xp";
     if (!source.isEmpty())
         expected << name + ".asm";
+    if (withOlder)
+        expected << name + ".8XP";
     QCOMPARE(folder.othersThan(expected), QStringList());
     QCOMPARE(folder.tmpLeftovers(), QStringList());
     if (!source.isEmpty())
         QCOMPARE(readFile(folder.path(name + ".asm")), source);
+}
+
+void TestAsm::successReplacesOlderProgram()
+{
+    Folder folder;
+    writeFile(folder.path("Slime.asm"), readFile(goldenSlime));
+    const OlderFiles older;
+    older.writeInto(folder, "Slime", true);
+    // File times may lag the clock by a tick; the older file is an hour old.
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
+
+    QByteArray output;
+    QCOMPARE(folder.run("Slime", &output), 0);
+    QVERIFY2(!QFileInfo::exists(folder.path("Slime.log")), readFile(folder.path("Slime.log")).constData());
+    const Program p = readProgram(readFile(folder.path("Slime.8XP")));
+    QVERIFY2(p.error.isEmpty(), qPrintable(p.error));
+    QCOMPARE(p.data, withLengthWord(dbBytes(readFile(goldenSlime))));
+    QVERIFY(QFileInfo(folder.path("Slime.8XP")).lastModified() > start);
+    QCOMPARE(folder.othersThan({"asm.sh", "palvorn-8xp", "Slime.asm", "Slime.8XP"}), QStringList());
+    QCOMPARE(folder.tmpLeftovers(), QStringList());
+}
+
+// A folder at NAME.8XP would take the new file inside it and the rename
+// would succeed: the build must fail and leave the folder as it was.
+void TestAsm::folderAtProgramFails()
+{
+    Folder folder;
+    writeFile(folder.path("Slime.asm"), readFile(goldenSlime));
+    QVERIFY(QDir(folder.dir.path()).mkdir("Slime.8XP"));
+    writeFile(folder.path("Slime.8XP/kept"), "kept");
+
+    QVERIFY(folder.run("Slime") > 0);
+    QVERIFY2(readFile(folder.path("Slime.log")).contains("Cannot write Slime.8XP"),
+             readFile(folder.path("Slime.log")).constData());
+    QCOMPARE(QDir(folder.path("Slime.8XP")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"kept"});
+    QCOMPARE(folder.othersThan({"asm.sh", "palvorn-8xp", "Slime.asm", "Slime.log"}), QStringList());
+    QCOMPARE(folder.tmpLeftovers(), QStringList());
 }
 
 void TestAsm::wrapperSizeLimit_data()
