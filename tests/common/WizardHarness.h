@@ -43,12 +43,29 @@ inline std::unique_ptr<WizardWindow> showWizard()
     return wizard;
 }
 
+// The open (shown) top-level window of that class, or nullptr.
+template <class T>
+T* openWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* window = qobject_cast<T*>(widget); window && window->isVisible())
+            return window;
+    return nullptr;
+}
+
 // Closing a window discards it; the discarding may wait for the event loop.
 inline bool otherWindowsGone()
 {
-    SettingsWindow::closeIfOpen();
-    SpritesWindow::closeIfOpen();
-    return QTest::qWaitFor([] { return !SettingsWindow::existing() && !SpritesWindow::existing(); });
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<SettingsWindow*>(widget) || qobject_cast<SpritesWindow*>(widget))
+            widget->close();
+    return QTest::qWaitFor([] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (qobject_cast<SettingsWindow*>(widget) || qobject_cast<SpritesWindow*>(widget))
+                return false;
+        return true;
+    });
 }
 
 }  // namespace harness
