@@ -131,7 +131,8 @@ QString poseWord(int step)
 
 SettingsWindow* WizardWindow::settingsWindow() const
 {
-    return settings_;
+    // A closed window waits for the event loop to be deleted; it is gone already.
+    return settings_ && settings_->isVisible() ? settings_.data() : nullptr;
 }
 
 int WizardWindow::spriteSize(int step) const
@@ -231,7 +232,7 @@ void WizardWindow::FinishBut_Click()
         platform::warn(this, QString::fromStdString(refusal->title), QString::fromStdString(refusal->text));
         return;
     }
-    if (!settings_) {
+    if (!settingsWindow()) {
         settings_ = new SettingsWindow(enemy_);
         connect(settings_, &SettingsWindow::okClicked, this, &WizardWindow::NewBut_Click);
     }

@@ -12,6 +12,8 @@
 #include <cmath>
 
 #include "Platform.h"
+#include "Rules.h"
+#include "SpriteImage.h"
 #include "WizardHarness.h"
 
 using harness::control;
@@ -29,13 +31,11 @@ struct Warning {
 
 // What an intake may change; a refused intake must leave all of it alone.
 struct Seen {
-    qint64 picture;
+    palvorn::Enemy enemy;
     QRect place;
-    int size;
     QString sizeText;
     bool nextEnabled;
     bool backEnabled;
-    QStringList placement;
 
     bool operator==(const Seen&) const = default;
 };
@@ -128,16 +128,11 @@ void WizardIntake::takeIn(Source source, const QImage& picture)
 
 Seen WizardIntake::seen() const
 {
-    QStringList placement;
-    if (SpritesWindow* worker = SpritesWindow::existing())
-        placement << worker->lblRobotY << worker->lblRobotX << worker->lblRobotTo;
-    return Seen{wizard->spritePicture().cacheKey(),
+    return Seen{wizard->enemy(),
                 control<QLabel>(wizard.get(), "Sprite")->geometry(),
-                wizard->SpriteSize[wizard->CurStep],
                 control<QLabel>(wizard.get(), "SizeLbl")->text(),
                 control<QPushButton>(wizard.get(), "NextBut")->isEnabled(),
-                control<QPushButton>(wizard.get(), "BackBut")->isEnabled(),
-                placement};
+                control<QPushButton>(wizard.get(), "BackBut")->isEnabled()};
 }
 
 void WizardIntake::measuring_data()
@@ -147,17 +142,17 @@ void WizardIntake::measuring_data()
     QTest::addColumn<QSize>("pictureSize");
     QTest::addColumn<int>("size");
     QTest::addColumn<bool>("enabled");
-    QTest::addColumn<QStringList>("placement");  // RobotY, RobotX, RobotTo
+    QTest::addColumn<QList<int>>("placement");  // RobotY, RobotX, RobotTo, from the normal sprite
 
     // Rows at step 2 first take in 24 x 32 at step 1; its placement must stay.
-    const QStringList stepOne{"32", "72", "56"};
+    const QList<int> stepOne{32, 72, 56};
     for (const auto& [source, name] : {std::pair{Source::File, "file"}, std::pair{Source::Clipboard, "clipboard"}}) {
-        QTest::addRow("%s 40x40 at the limit", name) << source << 1 << QSize(40, 40) << 200 << true << QStringList{"24", "56", "40"};
-        QTest::addRow("%s 41x40 over the limit", name) << source << 1 << QSize(41, 40) << 240 << false << QStringList{"24", "55", "39"};
-        QTest::addRow("%s 8x8 one byte a row", name) << source << 1 << QSize(8, 8) << 8 << true << QStringList{"56", "88", "72"};
-        QTest::addRow("%s 12x10 padded row", name) << source << 1 << QSize(12, 10) << 20 << true << QStringList{"54", "84", "68"};
+        QTest::addRow("%s 40x40 at the limit", name) << source << 1 << QSize(40, 40) << 200 << true << QList<int>{24, 56, 40};
+        QTest::addRow("%s 41x40 over the limit", name) << source << 1 << QSize(41, 40) << 240 << false << QList<int>{24, 55, 39};
+        QTest::addRow("%s 8x8 one byte a row", name) << source << 1 << QSize(8, 8) << 8 << true << QList<int>{56, 88, 72};
+        QTest::addRow("%s 12x10 padded row", name) << source << 1 << QSize(12, 10) << 20 << true << QList<int>{54, 84, 68};
         QTest::addRow("%s 24x32 placement", name) << source << 1 << QSize(24, 32) << 96 << true << stepOne;
-        QTest::addRow("%s 100x10 negative placement", name) << source << 1 << QSize(100, 10) << 130 << true << QStringList{"54", "-4", "-20"};
+        QTest::addRow("%s 100x10 negative placement", name) << source << 1 << QSize(100, 10) << 130 << true << QList<int>{54, -4, -20};
         QTest::addRow("%s 100x10 at step 2", name) << source << 2 << QSize(100, 10) << 130 << true << stepOne;
         QTest::addRow("%s 41x40 at step 2", name) << source << 2 << QSize(41, 40) << 240 << false << stepOne;
     }
@@ -170,7 +165,7 @@ void WizardIntake::measuring()
     QFETCH(QSize, pictureSize);
     QFETCH(int, size);
     QFETCH(bool, enabled);
-    QFETCH(QStringList, placement);
+    QFETCH(QList<int>, placement);
 
     if (step == 2) {
         takeIn(source, harness::testSprite(24, 32));
@@ -183,20 +178,17 @@ void WizardIntake::measuring()
     const QImage picture = harness::testSprite(pictureSize.width(), pictureSize.height());
     takeIn(source, picture);
 
-    QCOMPARE(wizard->spritePicture().convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(wizard->enemy().sprites[step - 1], spriteFromImage(picture));
+    QCOMPARE(sprite->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
     QCOMPARE(sprite->size(), pictureSize);
     QCOMPARE(sprite->x(), int(std::floor((wizard->width() - pictureSize.width()) / 2.0)));
     QCOMPARE(sprite->y(), top);
-    QCOMPARE(wizard->SpriteSize[step], size);
+    QCOMPARE(wizard->spriteSize(step), size);
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: %1").arg(size));
     QCOMPARE(control<QPushButton>(wizard.get(), "NextBut")->isEnabled(), enabled);
     QCOMPARE(control<QPushButton>(wizard.get(), "BackBut")->isEnabled(), enabled);
-    QVERIFY(wizard->SaveSprite[step].isNull());  // slots are written by leaving the step
-
-    SpritesWindow* worker = SpritesWindow::existing();
-    QVERIFY(worker);
-    QVERIFY(!worker->isVisible());
-    QCOMPARE((QStringList{worker->lblRobotY, worker->lblRobotX, worker->lblRobotTo}), placement);
+    const palvorn::Placement where = palvorn::placementOf(wizard->enemy().sprites[0]);
+    QCOMPARE((QList<int>{where.robotY, where.robotX, where.robotTo}), placement);
 }
 
 void WizardIntake::overLimitThenWithin_data()
@@ -221,7 +213,7 @@ void WizardIntake::overLimitThenWithin()
     QVERIFY(control<QPushButton>(wizard.get(), "BackBut")->isEnabled());
     click("NextBut");
     QCOMPARE(wizard->CurStep, 3);
-    QCOMPARE(wizard->SpriteSize[2], 200);
+    QCOMPARE(wizard->spriteSize(2), 200);
 }
 
 void WizardIntake::refusedIntakeChangesNothing_data()
@@ -282,7 +274,7 @@ void WizardIntake::largePictureLeavesControlsReachable()
 {
     click("NextBut");  // every button of the row shown
     takeIn(Source::Clipboard, harness::testSprite(600, 300));
-    QCOMPARE(control<QLabel>(wizard.get(), "Sprite")->size(), QSize(600, 300));
+    QCOMPARE(wizard->spriteSize(2), 75 * 300);
     for (const char* name : {"NewBut", "BackBut", "NextBut", "ClipboardBut", "Browse"}) {
         auto* button = control<QPushButton>(wizard.get(), name);
         QCOMPARE(wizard->childAt(button->geometry().center()), button);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "Platform.h"
+#include "SpriteImage.h"
 #include "WizardHarness.h"
 
 using harness::control;
@@ -63,11 +65,9 @@ void WizardSteps::takeFromClipboard(const QImage& picture)
 void WizardSteps::startState()
 {
     QCOMPARE(wizard->windowTitle(), QStringLiteral("Palvorn - Battle External Enemy Creator"));
+    QCOMPARE(wizard->objectName(), QStringLiteral("Main"));
     QCOMPARE(wizard->CurStep, 1);
-    for (int k = 1; k <= 5; ++k) {
-        QCOMPARE(wizard->SpriteSize[k], 0);
-        QVERIFY(wizard->SaveSprite[k].isNull());
-    }
+    QCOMPARE(wizard->enemy(), palvorn::Enemy{});
 
     auto* next = control<QPushButton>(wizard.get(), "NextBut");
     auto* back = control<QPushButton>(wizard.get(), "BackBut");
@@ -155,62 +155,77 @@ void WizardSteps::stepTable()
         click("BackBut");
     check("coming back");
 
-    // Leaving a step without a picture stores the empty picture and no size.
-    for (int k = 1; k <= 5; ++k) {
-        QVERIFY(wizard->SaveSprite[k].isNull());
-        QCOMPARE(wizard->SpriteSize[k], 0);
-    }
+    // Leaving a step without a picture leaves its sprite empty.
+    QCOMPARE(wizard->enemy(), palvorn::Enemy{});
 }
 
+// An intake goes into the enemy at once, and stays when the step is left.
 void WizardSteps::pictureSurvivesLeavingTheStep()
 {
     click("NextBut");
     const QImage picture = harness::testSprite(12, 10);
     takeFromClipboard(picture);
-    QCOMPARE(wizard->SpriteSize[2], 20);
-    QVERIFY(wizard->SaveSprite[2].isNull());  // the slot is written on leaving, not on loading
+    QCOMPARE(wizard->spriteSize(2), 20);
+    QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
 
     auto* sprite = control<QLabel>(wizard.get(), "Sprite");
     const QRect place = sprite->geometry();
     click("NextBut");
-    QCOMPARE(wizard->SaveSprite[2], picture);
-    QVERIFY(wizard->spritePicture().isNull());
+    QVERIFY(sprite->pixmap().isNull());
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
     takeFromClipboard(harness::testSprite(40, 40));  // moves the box elsewhere
 
     click("BackBut");
     QCOMPARE(wizard->CurStep, 2);
-    QCOMPARE(wizard->spritePicture(), picture);
-    QCOMPARE(wizard->spritePicture().cacheKey(), wizard->SaveSprite[2].cacheKey());
+    QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
     QCOMPARE(sprite->geometry(), place);
     QCOMPARE(sprite->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
-    QCOMPARE(wizard->SpriteSize[2], 20);
+    QCOMPARE(wizard->enemy().sprites[2], spriteFromImage(harness::testSprite(40, 40)));
 }
 
 void WizardSteps::finish_data()
 {
     QTest::addColumn<QList<QSize>>("pictures");  // per step; an empty size loads nothing
     QTest::addColumn<bool>("opens");
+    QTest::addColumn<QString>("refusal");        // the message shown, if any
 
     const QSize small(8, 8);
-    QTest::newRow("all five loaded") << QList<QSize>{small, small, small, small, small} << true;
-    QTest::newRow("step 1 missing") << QList<QSize>{{}, small, small, small, small} << false;
-    QTest::newRow("step 3 missing") << QList<QSize>{small, small, {}, small, small} << false;
-    QTest::newRow("step 5 missing") << QList<QSize>{small, small, small, small, {}} << false;
-    QTest::newRow("step 5 at the limit") << QList<QSize>{small, small, small, small, QSize(40, 40)} << true;
-    QTest::newRow("step 5 over the limit") << QList<QSize>{small, small, small, small, QSize(41, 40)} << false;
+    QTest::newRow("all five loaded") << QList<QSize>{small, small, small, small, small} << true << "";
+    QTest::newRow("step 1 missing") << QList<QSize>{{}, small, small, small, small} << false << "";
+    QTest::newRow("step 3 missing") << QList<QSize>{small, small, {}, small, small} << false << "";
+    QTest::newRow("step 5 missing") << QList<QSize>{small, small, small, small, {}} << false << "";
+    QTest::newRow("step 5 at the limit") << QList<QSize>{small, small, small, small, QSize(40, 40)} << true << "";
+    QTest::newRow("step 5 over the limit") << QList<QSize>{small, small, small, small, QSize(41, 40)} << false
+                                           << "The hurt sprite packs into 240 bytes; the limit is 200.";
+    // Back from step 3 to step 2 is held by the limit, but a sprite taken in
+    // at step 2 after leaving it must still be checked.
+    QTest::newRow("normal too wide for its placement")
+        << QList<QSize>{QSize(209, 1), small, small, small, small} << false
+        << "The normal sprite is 209 x 1 pixels; its place on the screen fits the file only up to 208 pixels wide "
+           "and 192 high.";
+    QTest::newRow("normal too high for its placement")
+        << QList<QSize>{QSize(1, 193), small, small, small, small} << false
+        << "The normal sprite is 1 x 193 pixels; its place on the screen fits the file only up to 208 pixels wide "
+           "and 192 high.";
+    QTest::newRow("normal at both placement bounds") << QList<QSize>{QSize(208, 7), small, small, small, small}
+                                                      << true << "";
 }
 
 void WizardSteps::finish()
 {
     QFETCH(QList<QSize>, pictures);
     QFETCH(bool, opens);
+    QFETCH(QString, refusal);
 
+    QStringList warnings;
+    platform::setWarningBox([&warnings](QWidget*, const QString& title, const QString& text, platform::Buttons) {
+        warnings << title + QLatin1Char('|') + text;
+    });
     for (int k = 1; k <= 5; ++k) {
         const QSize size = pictures[k - 1];
         if (!size.isEmpty())
-            takeFromClipboard(harness::testSprite(size.width(), size.height()));
+            wizard->takeIn(spriteFromImage(harness::testSprite(size.width(), size.height())));
         if (k < 5)
             click("NextBut");
     }
@@ -218,20 +233,21 @@ void WizardSteps::finish()
     QVERIFY(control<QPushButton>(wizard.get(), "FinishBut")->isEnabled());
 
     click("FinishBut");
+    platform::setWarningBox({});
     QCOMPARE(wizard->CurStep, 5);
-    QCOMPARE(wizard->SaveSprite[5].cacheKey(), wizard->spritePicture().cacheKey());
-    QCOMPARE(wizard->SaveSprite[5].size(), pictures[4].isEmpty() ? QSize(0, 0) : pictures[4]);
+    QCOMPARE(warnings, refusal.isEmpty() ? QStringList{} : QStringList{QStringLiteral("Sprites|") + refusal});
     if (!opens) {
-        QVERIFY(!SettingsWindow::existing());
+        QVERIFY(!harness::openWindow<SettingsWindow>());
         return;
     }
-    QPointer<SettingsWindow> settings = SettingsWindow::existing();
-    QVERIFY(settings && settings->isVisible());
+    QPointer<SettingsWindow> settings = harness::openWindow<SettingsWindow>();
+    QVERIFY(settings);
+    QCOMPARE(wizard->settingsWindow(), settings.data());
+    QCOMPARE(settings->objectName(), QStringLiteral("CharSettings"));
 
     // A second Finish brings up the same window rather than a fresh one.
     click("FinishBut");
-    QCOMPARE(SettingsWindow::existing(), settings.data());
-    QVERIFY(settings->isVisible());
+    QCOMPARE(harness::openWindow<SettingsWindow>(), settings.data());
 }
 
 void WizardSteps::newStartsOver_data()
@@ -250,23 +266,25 @@ void WizardSteps::newStartsOver()
     QFETCH(bool, settingsOpen);
     const bool overLimit = stepThreePicture.width() == 41;
 
-    takeFromClipboard(harness::testSprite(24, 32));  // brings the worker window into being
-    QVERIFY(SpritesWindow::existing());
+    takeFromClipboard(harness::testSprite(24, 32));
     click("NextBut");
     takeFromClipboard(harness::testSprite(8, 8));
     click("NextBut");
     takeFromClipboard(harness::testSprite(stepThreePicture.width(), stepThreePicture.height()));
-    if (settingsOpen)
-        QVERIFY(SettingsWindow::showWindow());
+    if (settingsOpen) {
+        takeFromClipboard(harness::testSprite(8, 8));
+        click("NextBut");
+        takeFromClipboard(harness::testSprite(8, 8));
+        click("NextBut");
+        takeFromClipboard(harness::testSprite(8, 8));
+        click("FinishBut");
+        QVERIFY(harness::openWindow<SettingsWindow>());
+    }
 
     click("NewBut");
 
     QCOMPARE(wizard->CurStep, 1);
-    for (int k = 1; k <= 5; ++k) {
-        QVERIFY(wizard->SaveSprite[k].isNull());
-        QCOMPARE(wizard->SpriteSize[k], 0);
-    }
-    QVERIFY(wizard->spritePicture().isNull());
+    QCOMPARE(wizard->enemy(), palvorn::Enemy{});
     QCOMPARE(control<QLabel>(wizard.get(), "Sprite")->size(), QSize(0, 0));
     QCOMPARE(control<QLabel>(wizard.get(), "instruct")->text(), QStringLiteral("Select the bitmap for the normal sprite."));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
@@ -275,8 +293,8 @@ void WizardSteps::newStartsOver()
     QVERIFY(next->isVisible() && next->isEnabled());
     QVERIFY(!back->isVisible());
     QVERIFY(!control<QPushButton>(wizard.get(), "FinishBut")->isVisible());
-    QTRY_VERIFY(!SettingsWindow::existing());
-    QTRY_VERIFY(!SpritesWindow::existing());
+    QVERIFY(!harness::openWindow<SettingsWindow>());
+    QVERIFY(!wizard->settingsWindow());
 
     // New re-enables only "Next >": "< Back" waits for a picture within the limit.
     click("NextBut");
@@ -287,13 +305,17 @@ void WizardSteps::newStartsOver()
 
 void WizardSteps::closingClosesTheOtherWindows()
 {
-    QVERIFY(SettingsWindow::showWindow());
-    QVERIFY(SpritesWindow::instance());
+    for (int k = 1; k <= 5; ++k) {
+        wizard->takeIn(spriteFromImage(harness::testSprite(8, 8)));
+        if (k < 5)
+            click("NextBut");
+    }
+    click("FinishBut");
+    QVERIFY(harness::openWindow<SettingsWindow>());
 
     QVERIFY(wizard->close());
     QVERIFY(!wizard->isVisible());
-    QTRY_VERIFY(!SettingsWindow::existing());
-    QTRY_VERIFY(!SpritesWindow::existing());
+    QTRY_VERIFY(!harness::openWindow<SettingsWindow>());
 }
 
 QTEST_MAIN(WizardSteps)
