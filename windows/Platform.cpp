@@ -108,11 +108,11 @@ void setWarningBox(WarningBox box)
     warningBox() = std::move(box);
 }
 
-QString openFile(QWidget* parent, const QString& filter)
+QString openFile(QWidget* parent, const OpenFileRequest& request)
 {
     if (openFileDialog())
-        return openFileDialog()(parent, filter);
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+        return openFileDialog()(parent, request);
+    return QFileDialog::getOpenFileName(parent, request.title, request.folder, request.filter);
 }
 
 void setOpenFileDialog(OpenFileDialog dialog)

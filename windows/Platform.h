@@ -23,9 +23,16 @@ using WarningBox = std::function<void(QWidget* parent, const QString& title, con
 void warn(QWidget* parent, const QString& title, const QString& text, Buttons buttons = Buttons::Ok);
 void setWarningBox(WarningBox box);
 
-// Returns the chosen file, or an empty string when the user cancelled.
-using OpenFileDialog = std::function<QString(QWidget* parent, const QString& filter)>;
-QString openFile(QWidget* parent, const QString& filter);
+// A file-open dialog with its title, the folder it starts in and its filter
+// (entries separated by ";;", the first one chosen). Returns the chosen file,
+// or an empty string when the user cancelled.
+struct OpenFileRequest {
+    QString title;
+    QString folder;
+    QString filter;
+};
+using OpenFileDialog = std::function<QString(QWidget* parent, const OpenFileRequest& request)>;
+QString openFile(QWidget* parent, const OpenFileRequest& request);
 void setOpenFileDialog(OpenFileDialog dialog);
 
 // Starts the build script detached, hidden, in folder, with the enemy name

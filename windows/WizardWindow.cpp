@@ -1,6 +1,12 @@
 #include "WizardWindow.h"
 
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QShortcut>
+#include <QUrl>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
@@ -106,6 +112,10 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     connect(NewBut, &QPushButton::clicked, this, &WizardWindow::NewBut_Click);
     connect(Browse, &QPushButton::clicked, this, &WizardWindow::Browse_Click);
     connect(ClipboardBut, &QPushButton::clicked, this, &WizardWindow::ClipboardBut_Click);
+    // Ctrl+V anywhere in the window does what the clipboard button does.
+    auto* paste = new QShortcut(QKeySequence::Paste, this);
+    connect(paste, &QShortcut::activated, this, &WizardWindow::ClipboardBut_Click);
+    setAcceptDrops(true);
 
     FinishBut->hide();
     NextBut->setFocus();
@@ -243,25 +253,86 @@ void WizardWindow::FinishBut_Click()
 
 void WizardWindow::Browse_Click()
 {
-    const QString file = platform::openFile(this, QStringLiteral("Bitmaps (.bmp) (*.bmp)"));
+    // The first entry keeps the filter the tool always offered.
+    const QString filter = QStringLiteral("Bitmaps (.bmp) (*.bmp);;Pictures (*.bmp *.png *.gif);;All files (*)");
+    const QString title = QStringLiteral("Select the %1 sprite").arg(poseWord(CurStep));
+    const QString file = platform::openFile(this, {title, lastFolder_, filter});
     if (file.isEmpty())
         return;  // cancelled
-    const QImage picture = loadPicture(file);
+    lastFolder_ = QFileInfo(file).absolutePath();
+    takeFile(file);
+}
+
+void WizardWindow::ClipboardBut_Click()
+{
+    if (!takeMimeData(QGuiApplication::clipboard()->mimeData()))
+        platform::warn(this, windowTitle(), QStringLiteral("The clipboard holds no picture."));
+}
+
+bool WizardWindow::takeMimeData(const QMimeData* data)
+{
+    if (!data)
+        return false;
+    // A picture itself comes first: a copied picture often carries its
+    // file's name as text as well.
+    if (data->hasImage()) {
+        takeImage(qvariant_cast<QImage>(data->imageData()));
+        return true;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            takeFile(url.toLocalFile());
+            return true;
+        }
+    }
+    // A path copied as text in a file manager or a terminal.
+    if (data->hasText()) {
+        const QString text = data->text().trimmed();
+        const QUrl url(text);
+        const QString path = url.isLocalFile() ? url.toLocalFile() : text;
+        if (!path.isEmpty() && !path.contains(QLatin1Char('\n')) && QFileInfo(path).isFile()) {
+            takeFile(path);
+            return true;
+        }
+    }
+    return false;
+}
+
+void WizardWindow::takeFile(const QString& path)
+{
+    const QImage picture = loadPicture(path);
     if (picture.isNull()) {
         platform::warn(this, windowTitle(),
                        QStringLiteral("The file \"%1\" could not be read as a bitmap.")
-                           .arg(QDir::toNativeSeparators(file)));
+                           .arg(QDir::toNativeSeparators(path)));
         return;
     }
     takeIn(spriteFromImage(picture));
 }
 
-void WizardWindow::ClipboardBut_Click()
+void WizardWindow::takeImage(const QImage& picture)
 {
-    const QImage picture = QGuiApplication::clipboard()->image();
-    if (picture.isNull())
+    if (picture.isNull()) {
+        platform::warn(this, windowTitle(), QStringLiteral("The clipboard holds no picture."));
         return;
+    }
     takeIn(spriteFromImage(picture));
+}
+
+void WizardWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    bool welcome = data->hasImage();
+    for (const QUrl& url : data->urls())
+        welcome = welcome || url.isLocalFile();
+    if (welcome)
+        event->acceptProposedAction();
+}
+
+void WizardWindow::dropEvent(QDropEvent* event)
+{
+    if (takeMimeData(event->mimeData()))
+        event->acceptProposedAction();
 }
 
 void WizardWindow::closeEvent(QCloseEvent* event)

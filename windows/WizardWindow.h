@@ -12,6 +12,7 @@
 
 class QFrame;
 class QLabel;
+class QMimeData;
 class QPushButton;
 class SettingsWindow;
 
@@ -50,14 +51,24 @@ private slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    // Intakes of a picture file, a picture, or whatever the clipboard or a
+    // drop holds (false: nothing usable). A refused picture is reported and
+    // changes nothing.
+    void takeFile(const QString& path);
+    void takeImage(const QImage& picture);
+    bool takeMimeData(const QMimeData* data);
+
     void showSprite();
     void showSizeOf(int step);
     void closeOtherWindows();
 
     palvorn::Enemy enemy_;
     QPointer<SettingsWindow> settings_;
+    QString lastFolder_;  // where the file dialog starts; this run only
 
     QPushButton* NextBut = nullptr;
     QPushButton* FinishBut = nullptr;

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +58,9 @@ private slots:
     void refusedIntakeChangesNothing_data();
     void refusedIntakeChangesNothing();
     void largePictureLeavesControlsReachable();
+    void otherWaysIn_data();
+    void otherWaysIn();
+    void dialogRemembersFolderAndNamesPose();
 
 private:
     void click(const char* button);
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<QTemporaryDir> folder;
     QString chosenFile;          // what the file-open dialog answers
     QStringList filters;         // what it was asked with
+    QList<platform::OpenFileRequest> requests;
     QList<QWidget*> dialogParents;
     QList<Warning> warnings;
 };
@@ -78,8 +84,10 @@ void WizardIntake::init()
     filters.clear();
     dialogParents.clear();
     warnings.clear();
-    platform::setOpenFileDialog([this](QWidget* parent, const QString& filter) {
-        filters << filter;
+    requests.clear();
+    platform::setOpenFileDialog([this](QWidget* parent, const platform::OpenFileRequest& request) {
+        requests << request;
+        filters << request.filter;
         dialogParents << parent;
         return chosenFile;
     });
@@ -120,10 +128,9 @@ void WizardIntake::takeIn(Source source, const QImage& picture)
     QCOMPARE(filters.size(), 1);
     QCOMPARE(dialogParents.takeFirst(), wizard.get());
     const QString filter = filters.takeFirst();
-    // One entry, described as "Bitmaps (.bmp)", showing *.bmp.
-    QVERIFY2(!filter.contains(QLatin1String(";;")), qPrintable(filter));
-    QVERIFY2(filter.startsWith(QLatin1String("Bitmaps (.bmp)")), qPrintable(filter));
-    QVERIFY2(filter.endsWith(QLatin1String("(*.bmp)")), qPrintable(filter));
+    // The bitmaps entry first, as always; then every picture format taken, then all files.
+    QCOMPARE(filter.split(QStringLiteral(";;")),
+             (QStringList{"Bitmaps (.bmp) (*.bmp)", "Pictures (*.bmp *.png *.gif)", "All files (*)"}));
 }
 
 Seen WizardIntake::seen() const
@@ -221,7 +228,8 @@ void WizardIntake::refusedIntakeChangesNothing_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("warns");
 
-    QTest::newRow("empty clipboard") << "clipboard" << false;
+    QTest::newRow("empty clipboard") << "clipboard" << true;
+    QTest::newRow("clipboard of plain text") << "text" << true;
     QTest::newRow("cancelled dialog") << "cancel" << false;
     QTest::newRow("garbage named .bmp") << "garbage" << true;
     QTest::newRow("file gone") << "missing" << true;
@@ -238,8 +246,10 @@ void WizardIntake::refusedIntakeChangesNothing()
     const Seen before = seen();
     QVERIFY(!before.nextEnabled);
 
-    if (action == QLatin1String("clipboard")) {
+    if (action == QLatin1String("clipboard") || action == QLatin1String("text")) {
         QGuiApplication::clipboard()->clear();
+        if (action == QLatin1String("text"))
+            QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
         click("ClipboardBut");
     } else {
         if (action == QLatin1String("cancel")) {
@@ -263,8 +273,10 @@ void WizardIntake::refusedIntakeChangesNothing()
         const Warning& warning = warnings.first();
         QCOMPARE(warning.parent, wizard.get());
         QVERIFY(!warning.title.isEmpty());
-        QVERIFY2(warning.text.contains(QDir::toNativeSeparators(chosenFile)), qPrintable(warning.text));
-        QVERIFY2(warning.text.contains(QLatin1String("could not be read as a bitmap")), qPrintable(warning.text));
+        if (action == QLatin1String("clipboard") || action == QLatin1String("text"))
+            QCOMPARE(warning.text, QStringLiteral("The clipboard holds no picture."));
+        else
+            QVERIFY2(warning.text.contains(QDir::toNativeSeparators(chosenFile)), qPrintable(warning.text));
     }
 }
 
@@ -281,6 +293,70 @@ void WizardIntake::largePictureLeavesControlsReachable()
     }
     QCOMPARE(wizard->childAt(control<QLabel>(wizard.get(), "SizeLbl")->geometry().center()),
              control<QLabel>(wizard.get(), "SizeLbl"));
+}
+
+void WizardIntake::otherWaysIn_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Ctrl+V with a picture") << "paste";
+    QTest::newRow("clipboard holding a file URL") << "url";
+    QTest::newRow("clipboard holding a path as text") << "path";
+    QTest::newRow("file dropped on the window") << "drop file";
+    QTest::newRow("picture data dropped on the window") << "drop image";
+}
+
+// Every way in takes the picture into the current step as Browse would.
+void WizardIntake::otherWaysIn()
+{
+    QFETCH(QString, way);
+    click("NextBut");
+    const QImage picture = harness::testSprite(12, 10);
+    const QString file = folder->filePath(QStringLiteral("dropped.bmp"));
+    QVERIFY(picture.save(file, "BMP"));
+
+    auto* data = new QMimeData;  // owned by the clipboard, or freed below for a drop
+    if (way == QLatin1String("paste") || way == QLatin1String("drop image"))
+        data->setImageData(picture);
+    else if (way == QLatin1String("path"))
+        data->setText(QStringLiteral("  ") + file + QStringLiteral("\n"));
+    else
+        data->setUrls({QUrl::fromLocalFile(file)});
+
+    if (way.startsWith(QLatin1String("drop"))) {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(wizard.get(), &enter);
+        QVERIFY(enter.isAccepted());  // the drop is shown as welcome
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(wizard.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        delete data;
+    } else {
+        QGuiApplication::clipboard()->setMimeData(data);
+        if (way == QLatin1String("paste"))
+            QTest::keyClick(wizard.get(), Qt::Key_V, Qt::ControlModifier);
+        else
+            click("ClipboardBut");
+    }
+    QVERIFY2(warnings.isEmpty(), warnings.isEmpty() ? "" : qPrintable(warnings.first().text));
+    QCOMPARE(wizard->CurStep, 2);
+    QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
+    QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
+}
+
+void WizardIntake::dialogRemembersFolderAndNamesPose()
+{
+    QTemporaryDir other;
+    QVERIFY(other.isValid());
+    chosenFile = other.filePath(QStringLiteral("normal.bmp"));
+    QVERIFY(harness::testSprite(8, 8).save(chosenFile, "BMP"));
+    click("Browse");
+    click("NextBut");
+    chosenFile.clear();  // cancelled
+    click("Browse");
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests[0].title, QStringLiteral("Select the normal sprite"));
+    QCOMPARE(requests[1].title, QStringLiteral("Select the high attack sprite"));
+    QCOMPARE(QDir(requests[1].folder), QDir(other.path()));
 }
 
 QTEST_MAIN(WizardIntake)
