@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "CommandLine.h"
 #include "WizardWindow.h"
 
 namespace {
@@ -23,10 +24,14 @@ bool displayReachable()
 
 int main(int argc, char* argv[])
 {
+    if (isCommandLine(argc, argv))
+        return runCommandLine(argc, argv);
     if (!displayReachable()) {
-        std::fputs("palvorn-enemy-creator needs a graphical display, but neither DISPLAY nor "
-                   "WAYLAND_DISPLAY is set; start it from a desktop session or under a virtual "
-                   "one, for example: xvfb-run ./scripts/run.sh\n",
+        std::fputs("palvorn-enemy-creator needs a graphical display for its windows, but neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set; start it from a desktop session or under a virtual one, for "
+                   "example: xvfb-run -a ./scripts/run.sh\n"
+                   "Enemies can also be made without a display: palvorn-enemy-creator create ... "
+                   "(see palvorn-enemy-creator --help).\n",
                    stderr);
         return EXIT_FAILURE;
     }

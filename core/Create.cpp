@@ -1,6 +1,7 @@
 #include "Create.h"
 
 #include <exception>
+#include <tuple>
 
 #include "Rules.h"
 
@@ -11,23 +12,27 @@ namespace {
 const std::string kSpritesTitle = "Sprites";
 
 std::optional<Refusal> checkDigits(const std::string& text, std::size_t digits, const std::string& title,
-                                   const std::string& field)
+                                   const std::string& field, const std::string& subject)
 {
     bool onlyDigits = true;
     for (const char c : text)
         onlyDigits = onlyDigits && c >= '0' && c <= '9';
     if (onlyDigits && text.size() <= digits)
         return std::nullopt;
-    return Refusal{title, field + " takes a whole number of at most " + std::to_string(digits) + " digits; \"" +
-                              text + "\" is not one."};
+    return Refusal{title,
+                   field + " takes a whole number of at most " + std::to_string(digits) + " digits; \"" + text +
+                       "\" is not one.",
+                   subject};
 }
 
-std::optional<Refusal> checkSlider(int value, SliderRange range, const std::string& name)
+std::optional<Refusal> checkSlider(int value, SliderRange range, const std::string& name, const std::string& subject)
 {
     if (value >= range.minimum && value <= range.maximum)
         return std::nullopt;
-    return Refusal{"Fighting Values", name + " must be from " + std::to_string(range.minimum) + " to " +
-                                          std::to_string(range.maximum) + "; it is " + std::to_string(value) + "."};
+    return Refusal{"Fighting Values",
+                   name + " must be from " + std::to_string(range.minimum) + " to " + std::to_string(range.maximum) +
+                       "; it is " + std::to_string(value) + ".",
+                   subject};
 }
 
 }  // namespace
@@ -37,11 +42,14 @@ std::optional<Refusal> checkSprites(const Enemy& enemy)
     for (int i = 0; i < kPoses; ++i) {
         const Sprite& sprite = enemy.sprites[static_cast<std::size_t>(i)];
         const std::string pose(poseWord(i));
+        const std::string subject = "sprite" + std::to_string(i + 1);
         if (sprite.isEmpty())
-            return Refusal{kSpritesTitle, "The " + pose + " sprite is missing."};
+            return Refusal{kSpritesTitle, "The " + pose + " sprite is missing.", subject};
         if (sprite.packedSize() > kSizeLimit)
-            return Refusal{kSpritesTitle, "The " + pose + " sprite packs into " + std::to_string(sprite.packedSize()) +
-                                              " bytes; the limit is " + std::to_string(kSizeLimit) + "."};
+            return Refusal{kSpritesTitle,
+                           "The " + pose + " sprite packs into " + std::to_string(sprite.packedSize()) +
+                               " bytes; the limit is " + std::to_string(kSizeLimit) + ".",
+                           subject};
     }
     const Sprite& normal = enemy.sprites[0];
     if (!placementFits(placementOf(normal)))
@@ -49,7 +57,8 @@ std::optional<Refusal> checkSprites(const Enemy& enemy)
                        "The normal sprite is " + std::to_string(normal.width()) + " x " +
                            std::to_string(normal.height()) + " pixels; its place on the screen fits the file only up to " +
                            std::to_string(kMaxNormalWidth) + " pixels wide and " + std::to_string(kMaxNormalHeight) +
-                           " high."};
+                           " high.",
+                       "sprite1"};
     return std::nullopt;
 }
 
@@ -57,41 +66,46 @@ std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
 {
     const EnemySettings& s = enemy.settings;
     if (s.itemText == kNoItemChosen)
-        return Refusal{"Select Item", "You must select an item!"};
+        return Refusal{"Select Item", "You must select an item!", "item"};
     if (fieldValue(s.maxHP) <= fieldValue(s.minHP))
-        return Refusal{"Figuring HP", "Max HP must be higher than Min HP!"};
-    if (auto r = checkDigits(s.minHP, 3, "Figuring HP", "Min HP"))
+        return Refusal{"Figuring HP", "Max HP must be higher than Min HP!", "hp"};
+    if (auto r = checkDigits(s.minHP, 3, "Figuring HP", "Min HP", "min-hp"))
         return r;
-    if (auto r = checkDigits(s.maxHP, 3, "Figuring HP", "Max HP"))
+    if (auto r = checkDigits(s.maxHP, 3, "Figuring HP", "Max HP", "max-hp"))
         return r;
     if (fieldValue(s.minHP) > kByteMax)
-        return Refusal{"Figuring HP", "Min HP can be at most " + std::to_string(kByteMax) +
-                                          ", since the calculator keeps it in one byte; it is " + s.minHP + "."};
-    if (auto r = checkDigits(s.money, 2, "Base Money", "Base Money"))
+        return Refusal{"Figuring HP",
+                       "Min HP can be at most " + std::to_string(kByteMax) +
+                           ", since the calculator keeps it in one byte; it is " + s.minHP + ".",
+                       "min-hp"};
+    if (auto r = checkDigits(s.money, 2, "Base Money", "Base Money", "money"))
         return r;
     if (s.item < -1 || s.item >= static_cast<int>(kItems.size()))
-        return Refusal{"Select Item", "The item number " + std::to_string(s.item) + " names no item."};
-    const std::pair<int, const char*> sliders[] = {{s.highDefense, "High Defense"}, {s.lowDefense, "Low Defense"},
-                                                   {s.highAttack, "High Attack"},   {s.lowAttack, "Low Attack"},
-                                                   {s.specialAttack, "Special Attack"}, {s.attacks, "Attacks"}};
-    for (const auto& [value, name] : sliders)
-        if (auto r = checkSlider(value, kSliderRange, name))
+        return Refusal{"Select Item", "The item number " + std::to_string(s.item) + " names no item.", "item"};
+    const std::tuple<int, const char*, const char*> sliders[] = {
+        {s.highDefense, "High Defense", "high-defense"}, {s.lowDefense, "Low Defense", "low-defense"},
+        {s.highAttack, "High Attack", "high-attack"},    {s.lowAttack, "Low Attack", "low-attack"},
+        {s.specialAttack, "Special Attack", "special-attack"}, {s.attacks, "Attacks", "attacks"}};
+    for (const auto& [value, name, subject] : sliders)
+        if (auto r = checkSlider(value, kSliderRange, name, subject))
             return r;
-    if (auto r = checkSlider(s.blockChance, kBlockChanceRange, "Block Chance"))
+    if (auto r = checkSlider(s.blockChance, kBlockChanceRange, "Block Chance", "block-chance"))
         return r;
 
     if (s.name.empty())
-        return Refusal{"Robot Name", "You must enter a name!"};
+        return Refusal{"Robot Name", "You must enter a name!", "name"};
     if (s.name.size() > static_cast<std::size_t>(kNameLength) || !nameAllowed(s.name, windowsFileNames) ||
         s.name == "." || s.name == "..")
         return Refusal{"Robot Name",
                        "The name \"" + s.name + "\" cannot be used: a name is at most " + std::to_string(kNameLength) +
                            " printable ASCII characters without / \\ or \"" +
-                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) + "."};
+                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) + ".",
+                       "name"};
     if (!calculatorName(s.name))
         return Refusal{"Robot Name", "The name \"" + s.name +
                                          "\" gives no calculator program name: the calculator needs a name that "
-                                         "starts with a letter, and only letters and digits count."};
+                                         "starts with a letter, and only letters and digits count.",
+                       "name"};
     return checkSprites(enemy);
 }
 
@@ -128,6 +142,7 @@ CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, co
         outcome.status = Status::Refused;
         outcome.title = refusal->title;
         outcome.text = refusal->text;
+        outcome.subject = refusal->subject;
         return outcome;
     }
     outcome.programName = *calculatorName(enemy.settings.name);

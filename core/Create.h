@@ -28,6 +28,11 @@ inline constexpr const char* kBuildScript = "asm.sh";
 struct Refusal {
     std::string title;
     std::string text;
+    // What was refused, for a caller that names its own input: "item", "hp"
+    // (the order of Min and Max), "min-hp", "max-hp", "money", "name", a
+    // slider ("high-defense", "low-defense", "high-attack", "low-attack",
+    // "special-attack", "block-chance", "attacks") or "sprite1".."sprite5".
+    std::string subject;
     friend bool operator==(const Refusal&, const Refusal&) = default;
 };
 
@@ -66,6 +71,7 @@ struct CreateOutcome {
     Status status = Status::Refused;
     std::string title;  // the message for a status that is not a success
     std::string text;
+    std::string subject;           // Refused: Refusal::subject
     std::filesystem::path source;  // NAME.asm, once written
     std::string programName;       // the calculator program the build makes, e.g. SLIME
 };

@@ -10,6 +10,7 @@ PACKAGES=(
   pasmo libtifiles-dev
   imagemagick
   clang libclang-rt-14-dev
+  xvfb xauth
 )
 
 missing=()
