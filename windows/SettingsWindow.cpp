@@ -115,8 +115,10 @@ SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget
     CharName->setValidator(new NameValidator(CharName));
     grid_->addWidget(CharName, row++, 2, 1, 2);
     // The calculator program the build will make from the name.
+    // Across the whole row, so that its changing width never moves the fields.
     ProgramName = label(this, "ProgramName", QString());
-    grid_->addWidget(ProgramName, row++, 2, 1, 2);
+    ProgramName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    grid_->addWidget(ProgramName, row++, 0, 1, 4);
 
     grid_->addWidget(label(this, "lblItem", QStringLiteral("Earned Item:")), row, 0, 1, 2);
     auto* itemBox = new ItemBox(this);
