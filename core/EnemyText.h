@@ -1,0 +1,32 @@
+#pragma once
+// An enemy as plain text for a person to read, for the command line's
+// "show". Plain C++.
+
+#include <string>
+#include <string_view>
+
+#include "Enemy.h"
+
+namespace palvorn {
+
+// The number of values on the file's value line: 14 settings and placement
+// values, then height and bytes per row of each of the five sprites.
+inline constexpr int kValueLineFields = 24;
+
+// What value field 0..23 of the value line means, e.g. "Min HP", "RobotTo",
+// "High attack sprite bytes per row". Throws std::out_of_range outside.
+std::string valueName(int field);
+
+// The enemy as its file would hold it, one fact a line, each line ended by LF:
+//   "Name: Slime"
+//   one "MEANING: VALUE" line for each value of the value line, in file
+//   order (the item also with its list text, e.g. "Item: 2 (Heal Leaf)");
+// then for each pose, after an empty line, a heading such as
+//   "normal sprite (8 x 3, 3 bytes):"
+// (width x height in pixels, packed bytes) and one line per pixel row of
+// bytes per row x 8 characters, "X" for a set pixel and "." for a clear one,
+// the padding of the last byte included. Never throws for lack of checks:
+// an enemy Create would refuse is described as it stands.
+std::string describeEnemy(const Enemy& enemy);
+
+}  // namespace palvorn

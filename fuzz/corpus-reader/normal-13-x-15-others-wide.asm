@@ -1,0 +1,62 @@
+;Created with the Palvorn - External Enemy Maker
+;Enemy data and sprites for the Palvorn battle engine; build with asm NAME
+ .db "PalvTRbt"
+ .db "Slime   ",0
+ .db 20,5,5,4,6,3,7,3,5,2,15,49,83,67,15,2,8,3,5,5,20,2,2,1
+ .db 30
+ .db $52,$90
+ .db $29,$48
+ .db $94,$A0
+ .db $4A,$50
+ .db $A5,$28
+ .db $52,$90
+ .db $29,$48
+ .db $94,$A0
+ .db $4A,$50
+ .db $A5,$28
+ .db $52,$90
+ .db $29,$48
+ .db $94,$A0
+ .db $4A,$50
+ .db $A5,$28
+ .db 24
+ .db $94,$A5,$29
+ .db $4A,$52,$94
+ .db $A5,$29,$4A
+ .db $52,$94,$A5
+ .db $29,$4A,$52
+ .db $94,$A5,$29
+ .db $4A,$52,$94
+ .db $A5,$29,$4A
+ .db 25
+ .db $A5,$29,$4A,$52,$94
+ .db $52,$94,$A5,$29,$4A
+ .db $29,$4A,$52,$94,$A5
+ .db $94,$A5,$29,$4A,$52
+ .db $4A,$52,$94,$A5,$29
+ .db 40
+ .db $29,$00
+ .db $94,$80
+ .db $4A,$00
+ .db $A5,$00
+ .db $52,$80
+ .db $29,$00
+ .db $94,$80
+ .db $4A,$00
+ .db $A5,$00
+ .db $52,$80
+ .db $29,$00
+ .db $94,$80
+ .db $4A,$00
+ .db $A5,$00
+ .db $52,$80
+ .db $29,$00
+ .db $94,$80
+ .db $4A,$00
+ .db $A5,$00
+ .db $52,$80
+ .db 2
+ .db $55
+ .db $AA
+.end
+END
