@@ -14,6 +14,8 @@
 
 #include "Create.h"
 #include "Enemy.h"
+#include "EnemyReader.h"
+#include "EnemyText.h"
 #include "PictureLoader.h"
 #include "Rules.h"
 #include "SpriteImage.h"
@@ -297,7 +299,16 @@ int show(const std::vector<std::string>& args)
 {
     if (args.size() != 1)
         return refuse("show", "takes one enemy source file");
-    return refuse(args[0], "cannot be read yet");
+    try {
+        const palvorn::Enemy enemy =
+            palvorn::readEnemyFile(std::filesystem::path(QString::fromLocal8Bit(args[0].c_str()).toStdU16String()));
+        std::fputs(palvorn::describeEnemy(enemy).c_str(), stdout);
+        return kDone;
+    } catch (const palvorn::ReadError& e) {
+        return refuse(args[0], e.what());
+    } catch (const palvorn::EnemyFileError& e) {
+        return refuse(args[0], e.reason());
+    }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <stdexcept>
 
 #include "Create.h"
+#include "EnemyReader.h"
 #include "PictureLoader.h"
 #include "Platform.h"
 #include "Rules.h"
@@ -100,6 +101,9 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     ClipboardBut->setIconSize(QSize(16, 16));
     ClipboardBut->setToolTip(QStringLiteral("Take the sprite from the clipboard"));
     NewBut = makeButton(this, "NewBut", QStringLiteral("New"), QRect(8, kButtonTop, kButtonWidth, kButtonHeight));
+    OpenBut = makeButton(this, "OpenBut", QStringLiteral("Open..."),
+                         QRect(NewBut->x() + kButtonWidth + 6, kButtonTop, kButtonWidth, kButtonHeight));
+    OpenBut->setToolTip(QStringLiteral("Open an enemy source file (Ctrl+O)"));
     Line1 = makeLine(this, "Line1", QPalette::Dark, 154);
     Line2 = makeLine(this, "Line2", QPalette::Light, 155);
 
@@ -110,6 +114,9 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     connect(BackBut, &QPushButton::clicked, this, &WizardWindow::BackBut_Click);
     connect(FinishBut, &QPushButton::clicked, this, &WizardWindow::FinishBut_Click);
     connect(NewBut, &QPushButton::clicked, this, &WizardWindow::NewBut_Click);
+    connect(OpenBut, &QPushButton::clicked, this, &WizardWindow::OpenBut_Click);
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &WizardWindow::OpenBut_Click);
     connect(Browse, &QPushButton::clicked, this, &WizardWindow::Browse_Click);
     connect(ClipboardBut, &QPushButton::clicked, this, &WizardWindow::ClipboardBut_Click);
     // Ctrl+V anywhere in the window does what the clipboard button does.
@@ -213,6 +220,43 @@ void WizardWindow::NewBut_Click()
     CurStep = 1;
     enemy_ = palvorn::Enemy{};
     ShowStep(CurStep);
+}
+
+void WizardWindow::OpenBut_Click()
+{
+    const QString file = platform::openFile(this, {QStringLiteral("Open an enemy"), lastFolder_,
+                                                   QStringLiteral("Enemy sources (*.asm)")});
+    if (!file.isEmpty())
+        openEnemy(file);
+}
+
+void WizardWindow::openEnemy(const QString& path)
+{
+    palvorn::Enemy opened;
+    try {
+        opened = palvorn::readEnemyFile(std::filesystem::path(path.toStdU16String()));
+    } catch (const palvorn::ReadError& e) {
+        platform::warn(this, windowTitle(),
+                       QStringLiteral("The file \"%1\" is not an enemy source file as this tool writes it.\n\n%2")
+                           .arg(QDir::toNativeSeparators(path), QString::fromStdString(e.what())));
+        return;
+    } catch (const palvorn::EnemyFileError& e) {
+        platform::warn(this, windowTitle(),
+                       QStringLiteral("The file \"%1\" could not be read: %2")
+                           .arg(QDir::toNativeSeparators(path), QString::fromStdString(e.reason())));
+        return;
+    }
+    lastFolder_ = QFileInfo(path).absolutePath();
+    // The open settings window would put its own settings back as it closes.
+    closeOtherWindows();
+    enemy_ = std::move(opened);
+    CurStep = 1;
+    BackBut->hide();
+    FinishBut->hide();
+    NextBut->show();
+    ShowStep(CurStep);
+    InitPic();
+    FinishBut_Click();
 }
 
 void WizardWindow::NextBut_Click()

@@ -38,11 +38,16 @@ public:
     // Puts a sprite into the current step, then measures it (InitPic).
     void takeIn(const palvorn::Sprite& sprite);
     void InitPic();
+    // Open: reads an enemy source file into the five steps and the settings,
+    // then opens the settings window. A refused file is reported by line and
+    // changes nothing.
+    void openEnemy(const QString& path);
 
 public slots:
     void NewBut_Click();
 
 private slots:
+    void OpenBut_Click();
     void NextBut_Click();
     void BackBut_Click();
     void FinishBut_Click();
@@ -79,6 +84,7 @@ private:
     QLabel* SizeLbl = nullptr;
     QPushButton* ClipboardBut = nullptr;
     QPushButton* NewBut = nullptr;
+    QPushButton* OpenBut = nullptr;
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
 };
