@@ -91,8 +91,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& text)
 
 std::string fieldText(const QString& text)
 {
-    // The validators keep every field to ASCII.
-    return text.toLatin1().toStdString();
+    // The validators keep typed and pasted text to ASCII, but text set by
+    // code passes them: UTF-8 keeps every character, so the core's rules
+    // refuse it instead of a "?" standing in for it.
+    return text.toStdString();
 }
 
 }  // namespace
