@@ -218,6 +218,11 @@ SpritesWindow* SettingsWindow::spritesWindow() const
 
 SettingsWindow::~SettingsWindow()
 {
+    // The base destructor hides the controls, and the focus leaving the item
+    // box makes it emit "activated": no slot of this window, half destroyed
+    // by then, may run.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
     delete sprites_.data();
 }
 
