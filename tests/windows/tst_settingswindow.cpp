@@ -118,6 +118,7 @@ private slots:
     void closingStartsAfresh_data();
     void closingStartsAfresh();
     void finishAgainKeepsEntries();
+    void destroyedWithTypedItemFocused();
 
 private:
     const palvorn::EnemySettings& enemy() const { return wizard_->enemy().settings; }
@@ -637,6 +638,21 @@ void TestCharSettings::finishAgainKeepsEntries()
     QCOMPARE(road::finish(wizard_.get()), settings_);
     QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Slime"));
     QCOMPARE(wizard_->enemy().settings.name, std::string("Slime"));
+}
+
+void TestCharSettings::destroyedWithTypedItemFocused()
+{
+    // Destroying the window hides the item box, and the focus leaving it
+    // makes it answer to the typed entry name; the sanitizer build shows a
+    // slot of the half-destroyed window running then.
+    auto* item = control<QComboBox>(settings_, "cmbItem");
+    item->lineEdit()->setFocus();
+    QTest::keyClick(item->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    typeInto(item->lineEdit(), QStringLiteral("Potion"));
+    QVERIFY(item->hasFocus());
+    const QPointer<SettingsWindow> alive(settings_);
+    wizard_.reset();
+    QVERIFY(alive.isNull());
 }
 
 QTEST_MAIN(TestCharSettings)
