@@ -91,8 +91,10 @@ QLabel* label(QWidget* parent, const char* name, const QString& text)
 
 std::string fieldText(const QString& text)
 {
-    // The validators keep every field to ASCII.
-    return text.toLatin1().toStdString();
+    // The validators keep typed and pasted text to ASCII, but text set by
+    // code passes them: UTF-8 keeps every character, so the core's rules
+    // refuse it instead of a "?" standing in for it.
+    return text.toStdString();
 }
 
 }  // namespace
@@ -218,6 +220,11 @@ SpritesWindow* SettingsWindow::spritesWindow() const
 
 SettingsWindow::~SettingsWindow()
 {
+    // The base destructor hides the controls, and the focus leaving the item
+    // box makes it emit "activated": no slot of this window, half destroyed
+    // by then, may run.
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
     delete sprites_.data();
 }
 

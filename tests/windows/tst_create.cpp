@@ -6,46 +6,26 @@
 #include <QComboBox>
 #include <QDirIterator>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <unistd.h>
 
-#include "SettingsWindow.h"
-#include "WizardWindow.h"
-#include "SpritesWindow.h"
+#include "CreateRoad.h"
 #include "SettingsFixture.h"
-#include "SlimePictures.h"
+#include "WizardHarness.h"
+
+using road::readAll;
+using road::valueFields;
+using road::writeFile;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(cannot read " + path.toUtf8() + ")";
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
-
-// The 24 fields of the value line of an enemy file.
-QList<QByteArray> valueFields(const QString& path)
-{
-    QByteArray line = readAll(path).split('\n').value(4);
-    line.chop(1);  // CR
-    if (!line.startsWith(" .db "))
-        return {};
-    return line.mid(5).split(',');
-}
 
 // Every file and folder below root, relative to it.
 QStringList tree(const QString& root)
@@ -64,11 +44,23 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-struct Start {
-    QString script;
-    QString argument;
-    QString folder;
-};
+const QString kScript = QString::fromLatin1(palvorn::kBuildScript);
+
+// The value line of the golden Slime file with some fields replaced.
+QList<QByteArray> slimeFieldsWith(const QMap<int, QByteArray>& changed)
+{
+    QList<QByteArray> fields = valueFields(slimeGoldenPath());
+    for (auto it = changed.begin(); it != changed.end(); ++it)
+        fields[it.key()] = it.value();
+    return fields;
+}
+
+// Value line positions.
+constexpr int kMinHP = 0;
+constexpr int kIncrement = 1;
+constexpr int kItem = 9;
+constexpr int kMoney = 10;
+constexpr int kRobotY = 11;  // then RobotX and RobotTo
 
 }  // namespace
 
@@ -82,9 +74,17 @@ private slots:
     void validation_data();
     void validation();
     void wholeRoad();
-    void placementGoesWithCancel();
-    void valuesGoWithWorkerWindow();
+    void roundTrips_data();
+    void roundTrips();
+    void hpAndMoney_data();
+    void hpAndMoney();
+    void intakeWhileSettingsOpen_data();
+    void intakeWhileSettingsOpen();
+    void spriteLimits_data();
+    void spriteLimits();
+    void typedItemWritesZero_data();
     void typedItemWritesZero();
+    void realBuild();
     void nameIsOneArgument_data();
     void nameIsOneArgument();
     void scriptNotStartable_data();
@@ -93,6 +93,8 @@ private slots:
     void writeFailureLosesNothing();
     void namesCannotEscape_data();
     void namesCannotEscape();
+    void batchArgument_data();
+    void batchArgument();
 
 private:
     // A build script that appends its arguments and working folder to starts.log.
@@ -100,20 +102,18 @@ private:
     // One entry per start: the arguments, then the working folder.
     QList<QStringList> recordedStarts() const;
     // The launcher seam: remembers each start instead of running anything.
-    void recordStarts();
-    // Sprite slots 1..5 of the wizard hold the Slime pictures.
-    void fillSlots();
-    // Opens the settings window and enters the Slime enemy as a user does.
+    road::FakeLauncher& recordStarts();
+    // The Slime pictures taken in, "Finish"; the settings window.
+    SettingsWindow* openSettings(const std::array<QImage, 5>& pictures = slimePictures());
+    // Then the Slime settings typed in.
     SettingsWindow* enterSlime();
-    void chooseItem(SettingsWindow* settings, int downPresses);
-    void clickCreate(SettingsWindow* settings);
     QString folderPath(const QString& name) const { return QDir(folder_).filePath(name); }
 
     QTemporaryDir sandbox_;
     QString folder_;
     std::optional<WarningRecorder> recorder_;
-    QList<Start> starts_;
-    WizardWindow* wizard_ = nullptr;
+    std::optional<road::FakeLauncher> launcher_;
+    std::unique_ptr<WizardWindow> wizard_;
     QString mounted_;
 };
 
@@ -124,20 +124,16 @@ void TestCreate::init()
     QVERIFY(QDir().mkpath(folder_));
     platform::setProgramFolder(folder_);
     recorder_.emplace();
-    starts_.clear();
-    wizard_ = new WizardWindow;
-    wizard_->show();
+    wizard_ = harness::showWizard();
+    QVERIFY(wizard_);
 }
 
 void TestCreate::cleanup()
 {
-    delete wizard_;
-    wizard_ = nullptr;
-    SettingsWindow::closeIfOpen();
-    SpritesWindow::closeIfOpen();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    wizard_.reset();
+    QVERIFY(harness::otherWindowsGone());
     recorder_.reset();
-    platform::setScriptLauncher({});
+    launcher_.reset();
     platform::setProgramFolder({});
     if (!mounted_.isEmpty()) {
         QProcess::execute(QStringLiteral("umount"), {mounted_});
@@ -155,7 +151,7 @@ void TestCreate::writeRecordingScript()
                               "'\n"
                               "{ printf 'start\\n'; for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; "
                               "printf 'pwd=%s\\n' \"$(pwd)\"; printf 'end\\n'; } >> \"$log\"\n";
-    QVERIFY(writeFile(folderPath(platform::buildScriptName()), script));
+    QVERIFY(writeFile(folderPath(kScript), script));
 }
 
 QList<QStringList> TestCreate::recordedStarts() const
@@ -170,59 +166,25 @@ QList<QStringList> TestCreate::recordedStarts() const
     return starts;
 }
 
-void TestCreate::recordStarts()
+road::FakeLauncher& TestCreate::recordStarts()
 {
-    platform::setScriptLauncher([this](const QString& script, const QString& argument, const QString& folder) {
-        starts_.append({script, argument, folder});
-        return QString();
-    });
+    return launcher_.emplace();
 }
 
-void TestCreate::fillSlots()
+SettingsWindow* TestCreate::openSettings(const std::array<QImage, 5>& pictures)
 {
-    const auto pictures = slimePictures();
-    // Measured at step 1 as the wizard does, which stores the placement values.
-    wizard_->setSpritePicture(pictures[0]);
-    wizard_->InitPic();
-    for (int i = 1; i <= 5; ++i) {
-        wizard_->SaveSprite[i] = pictures[i - 1];
-        wizard_->SpriteSize[i] = palvorn::packedSize(pictures[i - 1].width(), pictures[i - 1].height());
-    }
-}
-
-void TestCreate::chooseItem(SettingsWindow* settings, int downPresses)
-{
-    auto* item = control<QComboBox>(settings, "cmbItem");
-    item->setFocus();
-    for (int i = 0; i < downPresses; ++i)
-        QTest::keyClick(item, Qt::Key_Down);
+    road::takeInAll(wizard_.get(), pictures);
+    SettingsWindow* settings = road::finish(wizard_.get());
+    if (!settings)
+        qFatal("Finish opened no settings window");
+    return settings;
 }
 
 SettingsWindow* TestCreate::enterSlime()
 {
-    SettingsWindow* settings = SettingsWindow::showWindow();
-    replaceText(control<QLineEdit>(settings, "CharName"), QStringLiteral("Slime"));
-    chooseItem(settings, 2);  // "Heal Leaf"
-    replaceText(control<QLineEdit>(settings, "txtMinHP"), QStringLiteral("20"));
-    replaceText(control<QLineEdit>(settings, "txtMaxHP"), QStringLiteral("65"));  // increment 5
-    replaceText(control<QLineEdit>(settings, "txtRobotMoney"), QStringLiteral("15"));
-    const struct {
-        const char* slider;
-        int steps;  // from the start value 5
-    } moves[] = {{"LowDefSlider", -1}, {"UpAtkSlider", 1}, {"LowAtkSlider", -2}, {"SpecAtkSlider", 2},
-                 {"BlksSlider", -2}};
-    for (const auto& move : moves) {
-        auto* slider = control<QSlider>(settings, move.slider);
-        slider->setFocus();
-        for (int i = 0; i < std::abs(move.steps); ++i)
-            QTest::keyClick(slider, move.steps < 0 ? Qt::Key_Left : Qt::Key_Right);
-    }
+    SettingsWindow* settings = openSettings();
+    road::enterSlime(settings);
     return settings;
-}
-
-void TestCreate::clickCreate(SettingsWindow* settings)
-{
-    QTest::mouseClick(control<QPushButton>(settings, "CreateBut"), Qt::LeftButton);
 }
 
 void TestCreate::validation_data()
@@ -233,20 +195,32 @@ void TestCreate::validation_data()
     QTest::addColumn<QString>("minHP");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");  // empty: Create proceeds
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("text");   // the whole text, or "..." and a part of it
 
     const QString item = QStringLiteral("Select Item");
     const QString itemText = QStringLiteral("You must select an item!");
     const QString hp = QStringLiteral("Figuring HP");
     const QString hpText = QStringLiteral("Max HP must be higher than Min HP!");
+    const QString name = QStringLiteral("Robot Name");
     QTest::newRow("Select Item with good HP") << 0 << "" << "100" << "50" << "Robot" << item << itemText;
     QTest::newRow("Select Item with bad HP") << 0 << "" << "50" << "50" << "Robot" << item << itemText;
+    QTest::newRow("Select Item with bad HP and no name") << 0 << "" << "50" << "50" << "" << item << itemText;
     QTest::newRow("typed item text") << 0 << "select item" << "100" << "50" << "Robot" << "" << "";
     QTest::newRow("100 over 50") << 1 << "" << "100" << "50" << "Robot" << "" << "";
     QTest::newRow("50 equal 50") << 1 << "" << "50" << "50" << "Robot" << hp << hpText;
+    QTest::newRow("bad HP and no name") << 1 << "" << "40" << "50" << "" << hp << hpText;
     QTest::newRow("empty max") << 1 << "" << "" << "0" << "Robot" << hp << hpText;
     QTest::newRow("5 over empty min") << 1 << "" << "5" << "" << "Robot" << "" << "";
-    QTest::newRow("empty name") << 1 << "" << "100" << "50" << "" << "Robot Name" << "You must enter a name!";
+    QTest::newRow("min HP 255") << 1 << "" << "999" << "255" << "Robot" << "" << "";
+    QTest::newRow("min HP 256") << 1 << "" << "999" << "256" << "Robot" << hp << "...at most 255";
+    QTest::newRow("min HP 300") << 1 << "" << "400" << "300" << "Robot" << hp << "...at most 255";
+    QTest::newRow("min HP 300 and no name") << 1 << "" << "400" << "300" << "" << hp << "...at most 255";
+    QTest::newRow("empty name") << 1 << "" << "100" << "50" << "" << name << "You must enter a name!";
+    QTest::newRow("name starting with a digit") << 1 << "" << "100" << "50" << "9Lives" << name
+                                                << "...\"9Lives\" gives no calculator program name";
+    QTest::newRow("name without letter or digit") << 1 << "" << "100" << "50" << "___" << name
+                                                  << "...\"___\" gives no calculator program name";
+    QTest::newRow("digit after a letter") << 1 << "" << "100" << "50" << "Lives9" << "" << "";
 }
 
 void TestCreate::validation()
@@ -258,32 +232,35 @@ void TestCreate::validation()
     QFETCH(QString, name);
     QFETCH(QString, title);
     QFETCH(QString, text);
-    recordStarts();
-    fillSlots();
-    SettingsWindow* settings = SettingsWindow::showWindow();
-    chooseItem(settings, itemDowns);
+    road::FakeLauncher& launcher = recordStarts();
+    SettingsWindow* settings = openSettings();
+    road::chooseItem(settings, itemDowns);
     if (!typedItem.isEmpty())
         replaceText(control<QComboBox>(settings, "cmbItem")->lineEdit(), typedItem);
     replaceText(control<QLineEdit>(settings, "txtMaxHP"), maxHP);
     replaceText(control<QLineEdit>(settings, "txtMinHP"), minHP);
     replaceText(control<QLineEdit>(settings, "CharName"), name);
-    clickCreate(settings);
+    road::clickCreate(settings);
 
     if (title.isEmpty()) {
         QCOMPARE(recorder_->warnings.size(), 0);
-        QVERIFY(QFile::exists(folderPath(name + ".asm")));
-        QCOMPARE(starts_.size(), 1);
-        QVERIFY(SpritesWindow::existing()->isVisible());
-        QVERIFY(SpritesWindow::existing()->okButton()->isEnabled());
+        QCOMPARE(tree(folder_), QStringList{name + ".asm"});
+        QCOMPARE(launcher.starts.size(), 1);
+        QVERIFY(settings->spritesWindow() && settings->spritesWindow()->isVisible());
     } else {
         QCOMPARE(recorder_->warnings.size(), 1);
-        QCOMPARE(recorder_->warnings[0].title, title);
-        QCOMPARE(recorder_->warnings[0].text, text);
-        QCOMPARE(recorder_->warnings[0].buttons, platform::Buttons::OkCancel);
+        const Warning& warning = recorder_->warnings[0];
+        QCOMPARE(warning.title, title);
+        if (text.startsWith("..."))
+            QVERIFY2(warning.text.contains(text.mid(3)), qPrintable(warning.text));
+        else
+            QCOMPARE(warning.text, text);
+        QCOMPARE(warning.buttons, platform::Buttons::OkCancel);
         QCOMPARE(tree(folder_), QStringList());
-        QCOMPARE(starts_.size(), 0);
-        QVERIFY(!SpritesWindow::existing() || !SpritesWindow::existing()->isVisible());
-        QVERIFY(SettingsWindow::existing());
+        QCOMPARE(launcher.starts.size(), 0);
+        QVERIFY(!settings->spritesWindow());
+        QVERIFY(!harness::openWindow<SpritesWindow>());
+        QCOMPARE(harness::openWindow<SettingsWindow>(), settings);
     }
 }
 
@@ -292,80 +269,339 @@ void TestCreate::wholeRoad()
     writeRecordingScript();
     const auto pictures = slimePictures();
     for (int step = 1; step <= 5; ++step) {
-        QGuiApplication::clipboard()->setImage(pictures[step - 1]);
-        QTest::mouseClick(control<QPushButton>(wizard_, "ClipboardBut"), Qt::LeftButton);
-        QCOMPARE(wizard_->SpriteSize[step], step == 1 ? 3 : 2);
-        QTest::mouseClick(control<QPushButton>(wizard_, step < 5 ? "NextBut" : "FinishBut"), Qt::LeftButton);
+        road::takeFromClipboard(wizard_.get(), pictures[step - 1]);
+        QCOMPARE(wizard_->spriteSize(step), step == 1 ? 3 : 2);
+        road::click(wizard_.get(), step < 5 ? "NextBut" : "FinishBut");
     }
-    QVERIFY(SettingsWindow::existing());
-    SettingsWindow* settings = enterSlime();
-    clickCreate(settings);
+    SettingsWindow* settings = wizard_->settingsWindow();
+    QVERIFY(settings && settings->isVisible());
+    road::enterSlime(settings);
+    road::clickCreate(settings);
 
     QCOMPARE(recorder_->warnings.size(), 0);
-    SpritesWindow* worker = SpritesWindow::existing();
-    QVERIFY(worker && worker->isVisible());
-    QVERIFY(worker->okButton()->isEnabled());
-    for (int i = 1; i <= 5; ++i)
-        QCOMPARE(worker->copySprite(i), wizard_->SaveSprite[i]);
+    SpritesWindow* sprites = settings->spritesWindow();
+    QVERIFY(sprites && sprites->isVisible());
+    QVERIFY(control<QPushButton>(sprites, "OkBut")->isEnabled());
+    for (int i = 1; i <= 5; ++i) {
+        const QImage shown =
+            control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i)))->pixmap().toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), pictures[i - 1]);
+    }
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
     const QStringList expected = {QStringLiteral("arg=Slime"), QStringLiteral("pwd=") + QDir(folder_).canonicalPath()};
     QTRY_COMPARE(recordedStarts(), QList<QStringList>{expected});
+    // The recording script makes no program: the status it left says so.
+    const QString noProgram = QStringLiteral("Build failed:\nthe build script ended without making a new Slime.8XP");
+    QTRY_COMPARE(sprites->buildStatus(), noProgram);
 
-    // Again: the file is written anew from the same copies and the script runs once more.
+    // Again: the file is written anew and the script runs once more.
     QVERIFY(QFile::remove(folderPath(QStringLiteral("Slime.asm"))));
-    clickCreate(settings);
+    road::clickCreate(settings);
+    QCOMPARE(settings->spritesWindow(), sprites);
+    QCOMPARE(sprites->buildStatus(), QStringLiteral("Building Slime.8XP\u2026"));
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
     QTRY_COMPARE(recordedStarts(), (QList<QStringList>{expected, expected}));
-    QStringList expectedTree = {"Slime.asm", platform::buildScriptName(), "starts.log"};
+    QTRY_COMPARE(sprites->buildStatus(), noProgram);
+    QStringList expectedTree = {"Slime.asm", kScript, "starts.log"};
     expectedTree.sort();
     QCOMPARE(tree(folder_), expectedTree);
 }
 
-void TestCreate::placementGoesWithCancel()
+void TestCreate::roundTrips_data()
 {
-    recordStarts();
-    const auto pictures = slimePictures();
-    for (int step = 1; step <= 5; ++step) {
-        QGuiApplication::clipboard()->setImage(pictures[step - 1]);
-        QTest::mouseClick(control<QPushButton>(wizard_, "ClipboardBut"), Qt::LeftButton);
-        QTest::mouseClick(control<QPushButton>(wizard_, step < 5 ? "NextBut" : "FinishBut"), Qt::LeftButton);
-    }
-    QCOMPARE(SpritesWindow::instance()->lblRobotY, QStringLiteral("61"));
-    QTest::mouseClick(control<QPushButton>(SettingsWindow::existing(), "CancelBut"), Qt::LeftButton);
-    QTest::mouseClick(control<QPushButton>(wizard_, "FinishBut"), Qt::LeftButton);
-    SettingsWindow* settings = enterSlime();
-    clickCreate(settings);
-    const QList<QByteArray> fields = valueFields(folderPath(QStringLiteral("Slime.asm")));
-    QCOMPARE(fields.size(), 24);
-    QCOMPARE(fields.mid(11, 3), (QList<QByteArray>{"", "", ""}));
-    QCOMPARE(fields[1], QByteArray("5"));
-    QCOMPARE(fields[10], QByteArray("15"));
+    QTest::addColumn<QString>("between");
+    // Once the second Create wrote empty placement values, increment and
+    // money, an unbuildable file.
+    QTest::newRow("Cancel, Finish again, fields filled") << "Cancel";
+    QTest::newRow("settings closed by title bar, Finish again, fields filled") << "close settings";
+    QTest::newRow("Sprites window closed by title bar") << "close sprites";
+    QTest::newRow("Sprites window closed by title bar, then Cancel") << "close sprites, Cancel";
+    QTest::newRow("nothing") << "";
 }
 
-void TestCreate::valuesGoWithWorkerWindow()
+void TestCreate::roundTrips()
 {
-    // Max HP and money edited while an earlier worker window was open; that
-    // window was closed, so the one Create fills has never seen them.
-    recordStarts();
-    fillSlots();
+    QFETCH(QString, between);
+    road::FakeLauncher& launcher = recordStarts();
     SettingsWindow* settings = enterSlime();
-    SpritesWindow::existing()->close();
-    clickCreate(settings);
+    road::clickCreate(settings);
+    QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
+    QVERIFY(QFile::remove(folderPath(QStringLiteral("Slime.asm"))));
+
+    if (between.startsWith("close sprites")) {
+        settings->spritesWindow()->close();
+        road::returnToEventLoop();
+    }
+    if (between.endsWith("Cancel"))
+        road::click(settings, "CancelBut");
+    if (between == "close settings")
+        settings->close();
+    if (between.endsWith("Cancel") || between == "close settings") {
+        road::returnToEventLoop();
+        QVERIFY(!wizard_->settingsWindow());
+        settings = road::finish(wizard_.get());
+        QVERIFY(settings);
+        road::enterSlime(settings);
+    }
+    road::clickCreate(settings);
+
+    QCOMPARE(recorder_->warnings.size(), 0);
+    QCOMPARE(launcher.starts.size(), 2);
+    QCOMPARE(valueFields(folderPath(QStringLiteral("Slime.asm"))), valueFields(slimeGoldenPath()));
+    QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
+    QVERIFY(settings->spritesWindow() && settings->spritesWindow()->isVisible());
+}
+
+void TestCreate::hpAndMoney_data()
+{
+    QTest::addColumn<QString>("minHP");
+    QTest::addColumn<QString>("maxHP");
+    QTest::addColumn<QString>("money");
+    QTest::addColumn<QString>("minAfterMax");  // Min HP typed again after Max HP; "-": not
+    QTest::addColumn<QList<QByteArray>>("written");  // Min HP, increment, money
+
+    using F = QList<QByteArray>;
+    QTest::newRow("Slime") << "20" << "65" << "15" << "-" << F{"20", "5", "15"};
+    // An empty field was once written as an empty value.
+    QTest::newRow("money empty") << "20" << "65" << "" << "-" << F{"20", "5", "0"};
+    QTest::newRow("min HP empty") << "" << "65" << "15" << "-" << F{"0", "0", "15"};
+    QTest::newRow("min HP and money empty") << "" << "9" << "" << "-" << F{"0", "0", "0"};
+    QTest::newRow("min HP 0") << "0" << "9" << "1" << "-" << F{"0", "0", "1"};
+    QTest::newRow("min HP 255, the most a byte holds") << "255" << "999" << "99" << "-" << F{"255", "83", "99"};
+    QTest::newRow("increment rounded down") << "10" << "14" << "0" << "-" << F{"10", "0", "0"};
+    QTest::newRow("increment rounded up") << "10" << "15" << "0" << "-" << F{"10", "1", "0"};
+    // The increment was once taken when Max HP was typed, and kept.
+    QTest::newRow("min HP changed after max HP") << "10" << "100" << "15" << "90" << F{"90", "1", "15"};
+    QTest::newRow("min HP emptied after max HP") << "10" << "100" << "15" << "" << F{"0", "0", "15"};
+}
+
+void TestCreate::hpAndMoney()
+{
+    QFETCH(QString, minHP);
+    QFETCH(QString, maxHP);
+    QFETCH(QString, money);
+    QFETCH(QString, minAfterMax);
+    QFETCH(QList<QByteArray>, written);
+    recordStarts();
+    SettingsWindow* settings = enterSlime();
+    replaceText(control<QLineEdit>(settings, "txtRobotMoney"), money);
+    replaceText(control<QLineEdit>(settings, "txtMinHP"), minHP);
+    replaceText(control<QLineEdit>(settings, "txtMaxHP"), maxHP);
+    if (minAfterMax != "-")
+        replaceText(control<QLineEdit>(settings, "txtMinHP"), minAfterMax);
+    road::clickCreate(settings);
+    QCOMPARE(recorder_->warnings.size(), 0);
+    QCOMPARE(valueFields(folderPath(QStringLiteral("Slime.asm"))),
+             slimeFieldsWith({{kMinHP, written[0]}, {kIncrement, written[1]}, {kMoney, written[2]}}));
+}
+
+void TestCreate::intakeWhileSettingsOpen_data()
+{
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QImage>("picture");
+
+    // Once shown at once but written only after a new "Finish".
+    QTest::newRow("hurt at step 5") << 5 << pictureFromRows({"XXXXXXXXXX", "X........X", "XXXXXXXXXX"});
+    QTest::newRow("normal at step 1, placement follows") << 1 << harness::testSprite(16, 4);
+    QTest::newRow("low attack at step 3") << 3 << pictureFromRows({"X"});
+}
+
+void TestCreate::intakeWhileSettingsOpen()
+{
+    QFETCH(int, step);
+    QFETCH(QImage, picture);
+    recordStarts();
+    auto pictures = slimePictures();
+    pictures[step - 1] = picture;
+
+    // What the file must be: the same enemy with the picture taken in before "Finish".
+    QByteArray expected;
+    {
+        QTemporaryDir other;
+        QVERIFY(other.isValid());
+        platform::setProgramFolder(other.path());
+        const auto wizard = harness::showWizard();
+        road::takeInAll(wizard.get(), pictures);
+        SettingsWindow* settings = road::finish(wizard.get());
+        QVERIFY(settings);
+        road::enterSlime(settings);
+        road::clickCreate(settings);
+        expected = readAll(QDir(other.path()).filePath(QStringLiteral("Slime.asm")));
+        platform::setProgramFolder(folder_);
+    }
+    QVERIFY(expected.startsWith(';'));
+    QVERIFY(expected != readAll(slimeGoldenPath()));
+
+    SettingsWindow* settings = enterSlime();
+    road::walk(wizard_.get(), step - 5);
+    QCOMPARE(wizard_->CurStep, step);
+    road::takeFromClipboard(wizard_.get(), picture);
+    road::clickCreate(settings);
+
+    QCOMPARE(recorder_->warnings.size(), 0);
+    QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), expected);
+    const QLabel* copy =
+        control<QLabel>(settings->spritesWindow(), qPrintable(QStringLiteral("CopySprite%1").arg(step)));
+    QCOMPARE(copy->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
+}
+
+void TestCreate::spriteLimits_data()
+{
+    QTest::addColumn<QString>("at");  // "Finish", or "Create" with the settings window open
+    QTest::addColumn<int>("step");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("refusal");  // empty: accepted
+    QTest::addColumn<QList<QByteArray>>("placement");  // when accepted with a new normal sprite
+
+    using P = QList<QByteArray>;
+    const auto placementRefusal = [](int width, int height) {
+        return QStringLiteral("The normal sprite is %1 x %2 pixels; its place on the screen fits the file only up "
+                              "to 208 pixels wide and 192 high.")
+            .arg(width)
+            .arg(height);
+    };
+    const QString poses[] = {"normal", "high attack", "low attack", "special attack", "hurt"};
+
+    // "Finish" once stored the hurt sprite before measuring it.
+    QTest::newRow("Finish, hurt 41 x 40") << "Finish" << 5 << QSize(41, 40)
+                                          << "The hurt sprite packs into 240 bytes; the limit is 200." << P{};
+    QTest::newRow("Finish, hurt 40 x 40") << "Finish" << 5 << QSize(40, 40) << "" << P{};
+    // Placement values that fit no byte.
+    QTest::newRow("Finish, normal 209 x 1") << "Finish" << 1 << QSize(209, 1) << placementRefusal(209, 1) << P{};
+    QTest::newRow("Finish, normal 1 x 193") << "Finish" << 1 << QSize(1, 193) << placementRefusal(1, 193) << P{};
+    QTest::newRow("Finish, normal 208 x 1") << "Finish" << 1 << QSize(208, 1) << "" << P{"63", "-112", "-128"};
+    QTest::newRow("Finish, normal 1 x 192") << "Finish" << 1 << QSize(1, 192) << "" << P{"-128", "95", "79"};
+    for (int step = 1; step <= 5; ++step)
+        QTest::addRow("Create, %s 41 x 40", qPrintable(poses[step - 1]))
+            << "Create" << step << QSize(41, 40)
+            << QStringLiteral("The %1 sprite packs into 240 bytes; the limit is 200.").arg(poses[step - 1]) << P{};
+    QTest::newRow("Create, hurt 40 x 40") << "Create" << 5 << QSize(40, 40) << "" << P{};
+    QTest::newRow("Create, normal 209 x 1") << "Create" << 1 << QSize(209, 1) << placementRefusal(209, 1) << P{};
+    QTest::newRow("Create, normal 1 x 193") << "Create" << 1 << QSize(1, 193) << placementRefusal(1, 193) << P{};
+    QTest::newRow("Create, normal 208 x 1") << "Create" << 1 << QSize(208, 1) << "" << P{"63", "-112", "-128"};
+}
+
+void TestCreate::spriteLimits()
+{
+    QFETCH(QString, at);
+    QFETCH(int, step);
+    QFETCH(QSize, size);
+    QFETCH(QString, refusal);
+    QFETCH(QList<QByteArray>, placement);
+    road::FakeLauncher& launcher = recordStarts();
+    const QImage picture = harness::testSprite(size.width(), size.height());
+
+    SettingsWindow* settings = nullptr;
+    if (at == "Finish") {
+        auto pictures = slimePictures();
+        pictures[step - 1] = picture;
+        road::takeInAll(wizard_.get(), pictures);
+        settings = road::finish(wizard_.get());
+        if (!refusal.isEmpty()) {
+            QCOMPARE(recorder_->warnings.size(), 1);
+            QCOMPARE(recorder_->warnings[0].title, QStringLiteral("Sprites"));
+            QCOMPARE(recorder_->warnings[0].text, refusal);
+            QCOMPARE(recorder_->warnings[0].buttons, platform::Buttons::Ok);
+            QVERIFY(!settings);
+            QVERIFY(!harness::openWindow<SettingsWindow>());
+            return;
+        }
+        QVERIFY(settings);
+        road::enterSlime(settings);
+    } else {
+        settings = enterSlime();
+        road::walk(wizard_.get(), step - 5);
+        road::takeFromClipboard(wizard_.get(), picture);
+    }
+    road::clickCreate(settings);
+
+    if (!refusal.isEmpty()) {
+        QCOMPARE(recorder_->warnings.size(), 1);
+        QCOMPARE(recorder_->warnings[0].title, QStringLiteral("Sprites"));
+        QCOMPARE(recorder_->warnings[0].text, refusal);
+        QCOMPARE(recorder_->warnings[0].buttons, platform::Buttons::OkCancel);
+        QCOMPARE(tree(folder_), QStringList());
+        QCOMPARE(launcher.starts.size(), 0);
+        QVERIFY(!settings->spritesWindow());
+        return;
+    }
+    QCOMPARE(recorder_->warnings.size(), 0);
+    QCOMPARE(launcher.starts.size(), 1);
     const QList<QByteArray> fields = valueFields(folderPath(QStringLiteral("Slime.asm")));
     QCOMPARE(fields.size(), 24);
-    QCOMPARE(fields[0], QByteArray("20"));
-    QCOMPARE(fields[1], QByteArray(""));
-    QCOMPARE(fields[10], QByteArray(""));
+    if (!placement.isEmpty())
+        QCOMPARE(fields.mid(kRobotY, 3), placement);
+    else
+        QCOMPARE(fields.mid(kRobotY, 3), valueFields(slimeGoldenPath()).mid(kRobotY, 3));
+}
+
+void TestCreate::typedItemWritesZero_data()
+{
+    QTest::addColumn<QString>("typed");   // over the chosen "Heal Leaf"; empty: none
+    QTest::addColumn<QString>("ending");  // the key after it
+    QTest::addColumn<QByteArray>("written");
+
+    // Enter or Tab after an entry's exact name once chose that entry.
+    for (const char* ending : {"none", "Enter", "Tab"}) {
+        QTest::addRow("Potion typed, %s", ending) << "Potion" << ending << QByteArray("0");
+        QTest::addRow("BLK Apple typed, %s", ending) << "BLK Apple" << ending << QByteArray("0");
+        QTest::addRow("Bone typed, %s", ending) << "Bone" << ending << QByteArray("0");
+    }
+    QTest::newRow("Heal Leaf chosen") << "" << "none" << QByteArray("2");
+    QTest::newRow("Potion chosen with the up key") << "" << "Up" << QByteArray("1");
+    QTest::newRow("BLK Apple chosen with the down key") << "" << "Down" << QByteArray("6");
 }
 
 void TestCreate::typedItemWritesZero()
 {
+    QFETCH(QString, typed);
+    QFETCH(QString, ending);
+    QFETCH(QByteArray, written);
     recordStarts();
-    fillSlots();
     SettingsWindow* settings = enterSlime();
-    replaceText(control<QComboBox>(settings, "cmbItem")->lineEdit(), QStringLiteral("Bone"));
-    clickCreate(settings);
-    QCOMPARE(valueFields(folderPath(QStringLiteral("Slime.asm"))).value(9), QByteArray("0"));
+    auto* item = control<QComboBox>(settings, "cmbItem");
+    item->setFocus();
+    if (!typed.isEmpty()) {
+        QTest::keyClick(item->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        typeInto(item->lineEdit(), typed);
+    }
+    if (ending == "Enter")
+        QTest::keyClick(item->lineEdit(), Qt::Key_Return);
+    else if (ending == "Tab")
+        QTest::keyClick(item->lineEdit(), Qt::Key_Tab);
+    else if (ending == "Up")
+        QTest::keyClick(item, Qt::Key_Up);
+    else if (ending == "Down")
+        for (int i = 0; i < 4; ++i)  // from "Heal Leaf" to the last entry
+            QTest::keyClick(item, Qt::Key_Down);
+    road::clickCreate(settings);
+    QCOMPARE(recorder_->warnings.size(), 0);
+    QCOMPARE(valueFields(folderPath(QStringLiteral("Slime.asm"))).value(kItem), written);
+}
+
+void TestCreate::realBuild()
+{
+    // The program folder's own script and wrapper, started by the real launcher.
+    for (const char* tool : {"asm.sh", "palvorn-8xp"})
+        QVERIFY2(QFile::copy(QDir(QStringLiteral(PALVORN_PROGRAM_DIR)).filePath(QLatin1String(tool)),
+                             folderPath(QLatin1String(tool))),
+                 tool);
+    SettingsWindow* settings = enterSlime();
+    road::clickCreate(settings);
+    QCOMPARE(recorder_->warnings.size(), 0);
+    SpritesWindow* sprites = settings->spritesWindow();
+    QVERIFY(sprites);
+    QCOMPARE(sprites->buildStatus(), QStringLiteral("Building Slime.8XP\u2026"));
+
+    QTRY_VERIFY2_WITH_TIMEOUT(sprites->buildStatus().startsWith(QStringLiteral("Built Slime.8XP (")),
+                              qPrintable(sprites->buildStatus()), 20000);
+    const QFileInfo program(folderPath(QStringLiteral("Slime.8XP")));
+    QVERIFY(program.isFile());
+    QCOMPARE(sprites->buildStatus(), QStringLiteral("Built Slime.8XP (%1 bytes) in %2")
+                                         .arg(program.size())
+                                         .arg(QDir::toNativeSeparators(QDir(folder_).absolutePath())));
+    QVERIFY(readAll(program.filePath()).startsWith("**TI83F*"));
+    QVERIFY(!QFile::exists(folderPath(QStringLiteral("Slime.log"))));
 }
 
 void TestCreate::nameIsOneArgument_data()
@@ -385,18 +621,18 @@ void TestCreate::nameIsOneArgument()
 {
     QFETCH(QString, name);
     writeRecordingScript();
-    fillSlots();
     SettingsWindow* settings = enterSlime();
     replaceText(control<QLineEdit>(settings, "CharName"), name);
     QCOMPARE(control<QLineEdit>(settings, "CharName")->text(), name);
-    clickCreate(settings);
+    road::clickCreate(settings);
     QCOMPARE(recorder_->warnings.size(), 0);
     const QStringList expected = {"arg=" + name, QStringLiteral("pwd=") + QDir(folder_).canonicalPath()};
     QTRY_COMPARE(recordedStarts(), QList<QStringList>{expected});
+    // The status of the run came back under the same name.
+    QTRY_COMPARE(settings->spritesWindow()->buildStatus(),
+                 "Build failed:\nthe build script ended without making a new " + name + ".8XP");
     // Nothing ran that could leave a file behind.
-    QTest::qWait(100);
-    QStringList expectedTree = {"prog", "prog/" + name + ".asm", "prog/" + platform::buildScriptName(),
-                                "prog/starts.log"};
+    QStringList expectedTree = {"prog", "prog/" + name + ".asm", "prog/" + kScript, "prog/starts.log"};
     expectedTree.sort();
     QCOMPARE(tree(sandbox_.path()), expectedTree);
 }
@@ -404,24 +640,34 @@ void TestCreate::nameIsOneArgument()
 void TestCreate::scriptNotStartable_data()
 {
     QTest::addColumn<bool>("directoryInstead");
-    QTest::newRow("script missing") << false;
-    QTest::newRow("directory in place of the script") << true;
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("script missing") << false << "does not exist";
+    QTest::newRow("directory in place of the script") << true << "is not a file";
 }
 
 void TestCreate::scriptNotStartable()
 {
     QFETCH(bool, directoryInstead);
+    QFETCH(QString, reason);
     if (directoryInstead)
-        QVERIFY(QDir(folder_).mkdir(platform::buildScriptName()));
-    fillSlots();
+        QVERIFY(QDir(folder_).mkdir(kScript));
     SettingsWindow* settings = enterSlime();
-    clickCreate(settings);
+    road::clickCreate(settings);
     QCOMPARE(recorder_->warnings.size(), 1);
-    const QString script = folderPath(platform::buildScriptName());
-    QVERIFY2(recorder_->warnings[0].text.contains(script), qPrintable(recorder_->warnings[0].text));
-    QVERIFY2(recorder_->warnings[0].text.contains(QStringLiteral("was written")), qPrintable(recorder_->warnings[0].text));
+    const Warning& warning = recorder_->warnings[0];
+    const QString script = folderPath(kScript);
+    QCOMPARE(warning.title, QStringLiteral("Build Script"));
+    QVERIFY2(warning.text.contains(script + ' ' + reason), qPrintable(warning.text));
+    QVERIFY2(warning.text.contains(QStringLiteral("was written")), qPrintable(warning.text));
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
-    QVERIFY(SpritesWindow::existing()->okButton()->isEnabled());
+    // The file was written, so the Sprites window shows it, and why no build follows.
+    SpritesWindow* sprites = settings->spritesWindow();
+    QVERIFY(sprites && sprites->isVisible());
+    QVERIFY(control<QPushButton>(sprites, "OkBut")->isEnabled());
+    QCOMPARE(sprites->buildStatus(),
+             QStringLiteral("Build failed:\nthe build script could not be started: ") + script + ' ' + reason);
+    QTest::qWait(500);
+    QVERIFY(sprites->buildStatus().startsWith(QStringLiteral("Build failed:\nthe build script could not")));
 }
 
 void TestCreate::writeFailureLosesNothing_data()
@@ -439,7 +685,7 @@ void TestCreate::writeFailureLosesNothing()
 {
     QFETCH(QString, kind);
     QFETCH(int, error);
-    recordStarts();
+    road::FakeLauncher& launcher = recordStarts();
     const QByteArray older = "older file\r\nkept as it was\r\n";
     QString target = folderPath(QStringLiteral("Slime.asm"));
     if (kind == "directory") {
@@ -477,31 +723,31 @@ void TestCreate::writeFailureLosesNothing()
     }
     const QStringList before = tree(sandbox_.path());
 
-    fillSlots();
     SettingsWindow* settings = enterSlime();
-    clickCreate(settings);
+    road::clickCreate(settings);
 
     QCOMPARE(recorder_->warnings.size(), 1);
+    QCOMPARE(recorder_->warnings[0].title, QStringLiteral("Create"));
     const QString text = recorder_->warnings[0].text;
     QVERIFY2(text.contains(target), qPrintable(text));
     QVERIFY2(text.contains(systemReason(error)), qPrintable(text));
-    QCOMPARE(starts_.size(), 0);
+    QVERIFY2(text.contains(QStringLiteral("The build script was not started.")), qPrintable(text));
+    QCOMPARE(launcher.starts.size(), 0);
     QCOMPARE(tree(sandbox_.path()), before);
     if (kind != "directory" && kind != "under file")
         QCOMPARE(readAll(target), older);
-    // "Ok" would reset the wizard with nothing written; it stays locked and the
-    // worker window, with its values, goes out of the way.
-    QVERIFY(!SpritesWindow::existing()->okButton()->isEnabled());
-    QVERIFY(!SpritesWindow::existing()->isVisible());
-    QCOMPARE(SpritesWindow::existing()->lblRobotMoney, QStringLiteral("15"));
-    QVERIFY(SettingsWindow::existing());
+    // Nothing was written, so there is nothing to show and "Ok" cannot end the enemy.
+    QVERIFY(!settings->spritesWindow());
+    QVERIFY(!harness::openWindow<SpritesWindow>());
+    QCOMPARE(harness::openWindow<SettingsWindow>(), settings);
 
     if (kind == "full") {
         // Room again: the same Create now succeeds.
         QVERIFY(QFile::remove(folderPath(QStringLiteral("filler"))));
-        clickCreate(settings);
+        road::clickCreate(settings);
         QCOMPARE(readAll(target), readAll(slimeGoldenPath()));
-        QCOMPARE(starts_.size(), 1);
+        QCOMPARE(launcher.starts.size(), 1);
+        QVERIFY(settings->spritesWindow() && settings->spritesWindow()->isVisible());
     }
 }
 
@@ -514,9 +760,10 @@ void TestCreate::namesCannotEscape_data()
                                  QStringLiteral("\u00E9\u03A9x"), "123456789abc", "$(>p);*", "~/x", ".", "a\x7f"};
     for (const char* how : {"typed", "pasted"})
         for (const QString& input : hostile)
-            QTest::addRow("%s %s", how, qPrintable(input.toUtf8().toPercentEncoding())) << input << QString::fromLatin1(how);
+            QTest::addRow("%s %s", how, qPrintable(input.toUtf8().toPercentEncoding()))
+                << input << QString::fromLatin1(how);
     for (const QString& input : {QStringLiteral("../esc"), QStringLiteral("/tmp/esc"), QStringLiteral("a\u03A9"),
-                                 QStringLiteral("..")})
+                                 QStringLiteral("b\u00E9"), QStringLiteral("..")})
         QTest::addRow("set %s", qPrintable(input.toUtf8().toPercentEncoding())) << input << "set";
 }
 
@@ -524,8 +771,7 @@ void TestCreate::namesCannotEscape()
 {
     QFETCH(QString, input);
     QFETCH(QString, how);
-    recordStarts();
-    fillSlots();
+    road::FakeLauncher& launcher = recordStarts();
     SettingsWindow* settings = enterSlime();
     auto* name = control<QLineEdit>(settings, "CharName");
     replaceText(name, QString());
@@ -540,7 +786,7 @@ void TestCreate::namesCannotEscape()
     const QString held = name->text();
     if (how != "set")
         QVERIFY(held.size() <= 8);
-    clickCreate(settings);
+    road::clickCreate(settings);
 
     // Nothing where the typed path would have led outside the folder.
     if (held.contains(QLatin1Char('/')) || held.contains(QLatin1Char('\\'))) {
@@ -552,15 +798,39 @@ void TestCreate::namesCannotEscape()
     if (written.size() == 2) {
         // Written: one file, directly in the program folder, named as the field reads.
         QCOMPARE(written, (QStringList{"prog", "prog/" + held + ".asm"}));
-        QCOMPARE(starts_.size(), 1);
-        QCOMPARE(starts_[0].script, folderPath(platform::buildScriptName()));
-        QCOMPARE(starts_[0].argument, held);
-        QCOMPARE(starts_[0].folder, folder_);
+        QCOMPARE(launcher.starts.size(), 1);
+        QCOMPARE(launcher.starts[0].script, folderPath(kScript));
+        QCOMPARE(launcher.starts[0].argument, held);
+        QCOMPARE(launcher.starts[0].folder, folder_);
     } else {
         QCOMPARE(written, QStringList{"prog"});
-        QCOMPARE(starts_.size(), 0);
+        QCOMPARE(launcher.starts.size(), 0);
         QCOMPARE(recorder_->warnings.size(), 1);
+        QCOMPARE(recorder_->warnings[0].title, QStringLiteral("Robot Name"));
     }
+}
+
+void TestCreate::batchArgument_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("argument");  // as cmd.exe must see it for asm.bat's %1
+
+    QTest::newRow("plain") << "Slime" << "Slime";
+    QTest::newRow("digits and dots") << "Bat.2" << "Bat.2";
+    QTest::newRow("shell signs cmd.exe leaves alone") << "a$b#c@d" << "a$b#c@d";
+    QTest::newRow("empty") << "" << "\"\"";
+    QTest::newRow("space") << "Big Bat" << "\"Big Bat\"";
+    QTest::newRow("tab") << "a\tb" << "\"a\tb\"";
+    for (const QChar special : QStringLiteral(",;=&|<>()^!'`+[]{}~"))
+        QTest::addRow("%s", qPrintable(QStringLiteral("special %1").arg(special)))
+            << QStringLiteral("a%1b").arg(special) << QStringLiteral("\"a%1b\"").arg(special);
+}
+
+void TestCreate::batchArgument()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, argument);
+    QCOMPARE(platform::batchArgument(name), argument);
 }
 
 QTEST_MAIN(TestCreate)

@@ -1,6 +1,8 @@
-// The settings window: its controls, what each edit changes, and "Cancel".
+// The settings window: its controls, what each edit writes into the enemy,
+// the slider captions, the item box, and closing it.
 #include <QtTest>
 
+#include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -10,10 +12,14 @@
 #include <QSlider>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <memory>
+#include <optional>
 
-#include "SettingsWindow.h"
-#include "SpritesWindow.h"
+#include "CreateRoad.h"
 #include "SettingsFixture.h"
+#include "WizardHarness.h"
 
 namespace {
 
@@ -37,6 +43,49 @@ QPoint channelPoint(const QSlider* slider, bool left)
     return {left ? groove.left() + 2 : groove.right() - 2, groove.center().y()};
 }
 
+// One notch of a mouse wheel over the widget; up is away from the user.
+void turnWheel(QWidget* widget, bool up)
+{
+    const QPointF centre = QRectF(widget->rect()).center();
+    QWheelEvent event(centre, widget->mapToGlobal(centre), QPoint(), QPoint(0, up ? 120 : -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+// The slider's value as the enemy holds it.
+int enemySlider(const palvorn::EnemySettings& s, const QString& slider)
+{
+    if (slider == "UpDefSlider")
+        return s.highDefense;
+    if (slider == "LowDefSlider")
+        return s.lowDefense;
+    if (slider == "UpAtkSlider")
+        return s.highAttack;
+    if (slider == "LowAtkSlider")
+        return s.lowAttack;
+    if (slider == "SpecAtkSlider")
+        return s.specialAttack;
+    if (slider == "AtksSlider")
+        return s.attacks;
+    if (slider == "BlksSlider")
+        return s.blockChance;
+    qFatal("no slider %s", qPrintable(slider));
+}
+
+// A text field's content as the enemy holds it.
+QString enemyField(const palvorn::EnemySettings& s, const QString& field)
+{
+    if (field == "CharName")
+        return QString::fromStdString(s.name);
+    if (field == "txtMinHP")
+        return QString::fromStdString(s.minHP);
+    if (field == "txtMaxHP")
+        return QString::fromStdString(s.maxHP);
+    if (field == "txtRobotMoney")
+        return QString::fromStdString(s.money);
+    qFatal("no field %s", qPrintable(field));
+}
+
 }  // namespace
 
 class TestCharSettings : public QObject {
@@ -53,58 +102,85 @@ private slots:
     void sliders_data();
     void sliders();
     void focusOrder();
-    void instructionFollowsName();
-    void incrementWhileTyping();
-    void incrementOnlyOnMaxEdit();
-    void moneyFollowsField();
+    void nameLines_data();
+    void nameLines();
+    void editsGoIntoTheEnemy_data();
+    void editsGoIntoTheEnemy();
     void fieldsRefuse_data();
     void fieldsRefuse();
     void sliderCaptions_data();
     void sliderCaptions();
     void typedItemSelectsNothing_data();
     void typedItemSelectsNothing();
+    void listChoiceSelects_data();
+    void listChoiceSelects();
     void enterPressesCreate();
-    void cancelClosesBoth();
-    void showWindowKeepsEntries();
+    void closingStartsAfresh_data();
+    void closingStartsAfresh();
+    void finishAgainKeepsEntries();
+    void destroyedWithTypedItemFocused();
 
 private:
+    const palvorn::EnemySettings& enemy() const { return wizard_->enemy().settings; }
+
+    std::unique_ptr<WizardWindow> wizard_;
     SettingsWindow* settings_ = nullptr;
+    // Enter may press "Create": whatever it writes or starts stays here.
+    std::optional<QTemporaryDir> folder_;
+    std::optional<road::FakeLauncher> launcher_;
+    std::optional<WarningRecorder> warnings_;
 };
 
 void TestCharSettings::init()
 {
-    settings_ = SettingsWindow::showWindow();
+    folder_.emplace();
+    QVERIFY(folder_->isValid());
+    platform::setProgramFolder(folder_->path());
+    launcher_.emplace();
+    warnings_.emplace();
+    wizard_ = harness::showWizard();
+    QVERIFY(wizard_);
+    road::takeInAll(wizard_.get());
+    settings_ = road::finish(wizard_.get());
+    QVERIFY(settings_);
     QVERIFY(QTest::qWaitForWindowActive(settings_));
 }
 
 void TestCharSettings::cleanup()
 {
-    SettingsWindow::closeIfOpen();
-    SpritesWindow::closeIfOpen();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!SettingsWindow::existing());
+    wizard_.reset();
+    QVERIFY(harness::otherWindowsGone());
+    warnings_.reset();
+    launcher_.reset();
+    platform::setProgramFolder({});
+    folder_.reset();
 }
 
 void TestCharSettings::window()
 {
+    QCOMPARE(settings_->objectName(), QStringLiteral("CharSettings"));
     QCOMPARE(settings_->windowTitle(), QStringLiteral("Character Settings"));
     QVERIFY(!settings_->parentWidget());
     QVERIFY(!settings_->isModal());
-    QCOMPARE(SettingsWindow::showWindow(), settings_);
+    QCOMPARE(harness::openWindow<SettingsWindow>(), settings_);
     QVERIFY(control<QPushButton>(settings_, "CreateBut")->isDefault());
     QCOMPARE(settings_->focusWidget(), control<QLineEdit>(settings_, "CharName"));
-    // Opening it stores nothing in the worker window.
-    QVERIFY(!SpritesWindow::existing());
+    // Opening it builds nothing: no Sprites window before the first Create.
+    QVERIFY(!settings_->spritesWindow());
+    QVERIFY(!harness::openWindow<SpritesWindow>());
+    QCOMPARE(warnings_->warnings.size(), 0);
 
     // Rows from top to bottom.
-    const char* rows[] = {"CharName", "cmbItem", "txtMinHP", "txtRobotMoney", "UpDefSlider", "LowDefSlider",
-                          "UpAtkSlider", "LowAtkSlider", "SpecAtkSlider", "AtksSlider", "BlksSlider", "Instruct",
-                          "CreateBut"};
+    const char* rows[] = {"CharName",     "ProgramName",  "cmbItem",     "txtMinHP",      "txtRobotMoney",
+                          "UpDefSlider",  "LowDefSlider", "UpAtkSlider", "LowAtkSlider",  "SpecAtkSlider",
+                          "AtksSlider",   "BlksSlider",   "Instruct",    "CreateBut"};
     for (std::size_t i = 1; i < std::size(rows); ++i) {
         const QWidget* above = control<QWidget>(settings_, rows[i - 1]);
         const QWidget* below = control<QWidget>(settings_, rows[i]);
         QVERIFY2(below->y() >= above->geometry().bottom(), rows[i]);
     }
+    // The program name stands beside the name field's column, under it.
+    QCOMPARE(control<QWidget>(settings_, "ProgramName")->x(), control<QWidget>(settings_, "CharName")->x());
     const QWidget* minHP = control<QWidget>(settings_, "txtMinHP");
     const QWidget* maxHP = control<QWidget>(settings_, "txtMaxHP");
     QVERIFY(maxHP->x() > minHP->geometry().right());
@@ -123,10 +199,11 @@ void TestCharSettings::texts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("maxLength");  // 0: a label
+    QTest::addColumn<int>("maxLength");  // 0: a label or button
 
     QTest::newRow("NameLbl") << "NameLbl" << "Robot Name:" << 0;
     QTest::newRow("CharName") << "CharName" << "Robot" << 8;
+    QTest::newRow("ProgramName") << "ProgramName" << "Calculator program: ROBOT" << 0;
     QTest::newRow("lblItem") << "lblItem" << "Earned Item:" << 0;
     QTest::newRow("lblMinHP") << "lblMinHP" << "Min HP:" << 0;
     QTest::newRow("txtMinHP") << "txtMinHP" << "" << 3;
@@ -171,6 +248,8 @@ void TestCharSettings::itemBox()
         QCOMPARE(item->itemData(i).toInt(), i);
     }
     QCOMPARE(item->findText(QStringLiteral("Select Item")), -1);
+    QCOMPARE(enemy().item, -1);
+    QCOMPARE(enemy().itemText, std::string("Select Item"));
 }
 
 void TestCharSettings::sliders_data()
@@ -212,9 +291,11 @@ void TestCharSettings::sliders()
     for (int i = 0; i < 12; ++i)
         QTest::keyClick(s, Qt::Key_PageDown);
     QCOMPARE(s->value(), minimum);
+    QCOMPARE(enemySlider(enemy(), slider), minimum);
     for (int i = 0; i < 12; ++i)
         QTest::keyClick(s, Qt::Key_Up);
     QCOMPARE(s->value(), 9);
+    QCOMPARE(enemySlider(enemy(), slider), 9);
 }
 
 void TestCharSettings::focusOrder()
@@ -236,48 +317,61 @@ void TestCharSettings::focusOrder()
     QCOMPARE(seen, order);
 }
 
-void TestCharSettings::instructionFollowsName()
+void TestCharSettings::nameLines_data()
 {
-    auto* name = control<QLineEdit>(settings_, "CharName");
-    auto* instruct = control<QLabel>(settings_, "Instruct");
-    replaceText(name, QStringLiteral("Slime"));
-    QCOMPARE(instruct->text(), QStringLiteral("This program will create the files Slime.8XP."));
-    QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(name, Qt::Key_Backspace);
-    QCOMPARE(instruct->text(), QStringLiteral("This program will create the files .8XP."));
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("instruct");
+    QTest::addColumn<QString>("program");
+
+    const QString none = QStringLiteral("No calculator program name: start with a letter");
+    QTest::newRow("Slime") << "Slime" << "This program will create the files Slime.8XP." << "Calculator program: SLIME";
+    QTest::newRow("space dropped") << "Big Bat" << "This program will create the files Big Bat.8XP."
+                                   << "Calculator program: BIGBAT";
+    QTest::newRow("letters and digits") << "a1b2c3d4" << "This program will create the files a1b2c3d4.8XP."
+                                        << "Calculator program: A1B2C3D4";
+    QTest::newRow("starts with a digit") << "9Lives" << "This program will create the files 9Lives.8XP." << none;
+    QTest::newRow("no letter or digit") << "___" << "This program will create the files ___.8XP." << none;
+    QTest::newRow("emptied") << "" << "This program will create the files .8XP." << none;
 }
 
-void TestCharSettings::incrementWhileTyping()
+void TestCharSettings::nameLines()
 {
-    replaceText(control<QLineEdit>(settings_, "txtMinHP"), QStringLiteral("10"));
-    auto* maxHP = control<QLineEdit>(settings_, "txtMaxHP");
-    maxHP->setFocus();
-    QStringList seen;
-    for (const char key : {'1', '5', '0'}) {
-        QTest::keyClick(maxHP, key);
-        seen.append(SpritesWindow::instance()->lblIncAmount);
+    QFETCH(QString, name);
+    QFETCH(QString, instruct);
+    QFETCH(QString, program);
+    replaceText(control<QLineEdit>(settings_, "CharName"), name);
+    QCOMPARE(control<QLabel>(settings_, "Instruct")->text(), instruct);
+    QCOMPARE(control<QLabel>(settings_, "ProgramName")->text(), program);
+}
+
+void TestCharSettings::editsGoIntoTheEnemy_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+
+    QTest::newRow("name") << "CharName" << "Slime";
+    QTest::newRow("name emptied") << "CharName" << "";
+    QTest::newRow("min HP") << "txtMinHP" << "20";
+    QTest::newRow("max HP") << "txtMaxHP" << "999";
+    QTest::newRow("money") << "txtRobotMoney" << "15";
+    QTest::newRow("money emptied") << "txtRobotMoney" << "";
+}
+
+void TestCharSettings::editsGoIntoTheEnemy()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    auto* edit = control<QLineEdit>(settings_, qPrintable(field));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QCOMPARE(enemyField(enemy(), field), QString());
+    // Every key reaches the enemy, not only the last one.
+    for (const QChar c : typed) {
+        QTest::keyClick(edit, char(c.unicode()));
+        QCOMPARE(enemyField(enemy(), field), edit->text());
     }
-    QCOMPARE(seen, (QStringList{"-1", "1", "16"}));
-}
-
-void TestCharSettings::incrementOnlyOnMaxEdit()
-{
-    replaceText(control<QLineEdit>(settings_, "txtMinHP"), QStringLiteral("10"));
-    replaceText(control<QLineEdit>(settings_, "txtMaxHP"), QStringLiteral("100"));
-    QCOMPARE(SpritesWindow::instance()->lblIncAmount, QStringLiteral("10"));
-    replaceText(control<QLineEdit>(settings_, "txtMinHP"), QStringLiteral("90"));
-    QCOMPARE(SpritesWindow::instance()->lblIncAmount, QStringLiteral("10"));
-}
-
-void TestCharSettings::moneyFollowsField()
-{
-    auto* money = control<QLineEdit>(settings_, "txtRobotMoney");
-    replaceText(money, QStringLiteral("15"));
-    QCOMPARE(SpritesWindow::instance()->lblRobotMoney, QStringLiteral("15"));
-    QTest::keyClick(money, Qt::Key_Backspace);
-    QTest::keyClick(money, Qt::Key_Backspace);
-    QCOMPARE(SpritesWindow::instance()->lblRobotMoney, QString());
-    QVERIFY(!SpritesWindow::existing()->isVisible());
+    QCOMPARE(enemyField(enemy(), field), typed);
 }
 
 void TestCharSettings::fieldsRefuse_data()
@@ -318,6 +412,7 @@ void TestCharSettings::fieldsRefuse()
         typeInto(edit, input);
     }
     QCOMPARE(edit->text(), expected);
+    QCOMPARE(enemyField(enemy(), field), expected);
 }
 
 void TestCharSettings::sliderCaptions_data()
@@ -325,15 +420,22 @@ void TestCharSettings::sliderCaptions_data()
     QTest::addColumn<QString>("slider");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("prefix");
-    QTest::addColumn<bool>("followsKeys");
+    QTest::addColumn<QString>("move");
 
-    QTest::newRow("UpAtkSlider follows") << "UpAtkSlider" << "lblUpAtk" << "High Attack:" << true;
-    QTest::newRow("LowAtkSlider follows") << "LowAtkSlider" << "lblLowAtk" << "Low Attack:" << true;
-    QTest::newRow("SpecAtkSlider follows") << "SpecAtkSlider" << "lblSpecAtk" << "Special Attack:" << true;
-    QTest::newRow("UpDefSlider waits for a click") << "UpDefSlider" << "lblUpDef" << "High Defense:" << false;
-    QTest::newRow("LowDefSlider waits for a click") << "LowDefSlider" << "lblLowDef" << "Low Defense:" << false;
-    QTest::newRow("AtksSlider waits for a click") << "AtksSlider" << "lblAtks" << "Attacks:" << false;
-    QTest::newRow("BlksSlider waits for a click") << "BlksSlider" << "lblBlks" << "Block Chance:" << false;
+    const struct {
+        const char* slider;
+        const char* caption;
+        const char* prefix;
+    } sliders[] = {{"UpDefSlider", "lblUpDef", "High Defense:"},    {"LowDefSlider", "lblLowDef", "Low Defense:"},
+                   {"UpAtkSlider", "lblUpAtk", "High Attack:"},      {"LowAtkSlider", "lblLowAtk", "Low Attack:"},
+                   {"SpecAtkSlider", "lblSpecAtk", "Special Attack:"}, {"AtksSlider", "lblAtks", "Attacks:"},
+                   {"BlksSlider", "lblBlks", "Block Chance:"}};
+    // High Defense, Low Defense, Attacks and Block Chance once kept their old
+    // caption when the keyboard or the wheel moved them.
+    for (const auto& s : sliders)
+        for (const char* move : {"arrow key", "page key", "end key", "wheel up", "wheel down", "click in channel",
+                                 "released away"})
+            QTest::addRow("%s %s", s.slider, move) << s.slider << s.caption << s.prefix << move;
 }
 
 void TestCharSettings::sliderCaptions()
@@ -341,94 +443,216 @@ void TestCharSettings::sliderCaptions()
     QFETCH(QString, slider);
     QFETCH(QString, caption);
     QFETCH(QString, prefix);
-    QFETCH(bool, followsKeys);
-    auto* s = settings_->findChild<QSlider*>(slider);
-    auto* label = settings_->findChild<QLabel*>(caption);
+    QFETCH(QString, move);
+    auto* s = control<QSlider>(settings_, qPrintable(slider));
+    auto* label = control<QLabel>(settings_, qPrintable(caption));
     s->setFocus();
-    QTest::keyClick(s, Qt::Key_Right);
-    QCOMPARE(s->value(), 6);
-    QCOMPARE(label->text(), prefix + (followsKeys ? " 6" : " 5"));
-
-    // A click in the channel left of the thumb moves a page down; the caption
-    // shows the value the slider holds afterwards.
-    QTest::mouseClick(s, Qt::LeftButton, {}, channelPoint(s, true));
-    QVERIFY(s->value() < 6);
-    QCOMPARE(label->text(), prefix + ' ' + QString::number(s->value()));
-
-    // Released away from the slider: no click, no refresh for the waiting four.
     const int before = s->value();
-    QTest::mousePress(s, Qt::LeftButton, {}, channelPoint(s, false));
-    QTest::mouseRelease(s, Qt::LeftButton, {}, channelPoint(s, false) + QPoint(0, s->height() + 40));
-    QVERIFY(s->value() > before);
-    QCOMPARE(label->text(), prefix + ' ' + QString::number(followsKeys ? s->value() : before));
+    if (move == "arrow key") {
+        QTest::keyClick(s, Qt::Key_Right);
+    } else if (move == "page key") {
+        QTest::keyClick(s, Qt::Key_PageDown);
+    } else if (move == "end key") {
+        QTest::keyClick(s, Qt::Key_End);
+    } else if (move == "wheel up") {
+        turnWheel(s, true);
+    } else if (move == "wheel down") {
+        turnWheel(s, false);
+    } else if (move == "click in channel") {
+        QTest::mouseClick(s, Qt::LeftButton, {}, channelPoint(s, true));
+    } else {
+        // Pressed in the channel, released away from the slider: no click.
+        QTest::mousePress(s, Qt::LeftButton, {}, channelPoint(s, false));
+        QTest::mouseRelease(s, Qt::LeftButton, {}, channelPoint(s, false) + QPoint(0, s->height() + 40));
+    }
+    QVERIFY2(s->value() != before, "the move did not move the slider");
+    QCOMPARE(label->text(), prefix + ' ' + QString::number(s->value()));
+    QCOMPARE(enemySlider(enemy(), slider), s->value());
 }
 
 void TestCharSettings::typedItemSelectsNothing_data()
 {
-    QTest::addColumn<bool>("replaceWhole");
+    QTest::addColumn<bool>("chosenFirst");  // "Heal Leaf" chosen from the list before typing
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("ending");  // what the user does after typing
 
-    QTest::newRow("other word over Heal Leaf") << true << "Bone" << "Bone";
-    QTest::newRow("one letter added to Heal Leaf") << false << "s" << "Heal Leafs";
-    QTest::newRow("an entry's text typed by hand") << true << "Potion" << "Potion";
+    for (const char* ending : {"nothing", "Enter", "Tab", "click elsewhere"}) {
+        QTest::addRow("exact entry name, %s", ending) << false << "Potion" << ending;
+        QTest::addRow("entry name in other case, %s", ending) << false << "potion" << ending;
+        QTest::addRow("exact entry name over a chosen entry, %s", ending) << true << "Full Heal" << ending;
+        QTest::addRow("other word over a chosen entry, %s", ending) << true << "Bone" << ending;
+    }
 }
 
 void TestCharSettings::typedItemSelectsNothing()
 {
-    QFETCH(bool, replaceWhole);
+    QFETCH(bool, chosenFirst);
     QFETCH(QString, typed);
-    QFETCH(QString, text);
+    QFETCH(QString, ending);
     auto* item = control<QComboBox>(settings_, "cmbItem");
-    item->setFocus();
-    QTest::keyClick(item, Qt::Key_Down);  // "Potion"
-    QTest::keyClick(item, Qt::Key_Down);  // "Heal Leaf"
-    QCOMPARE(item->currentIndex(), 1);
-    QCOMPARE(item->currentText(), QStringLiteral("Heal Leaf"));
+    road::chooseItem(settings_, chosenFirst ? 2 : 0);
+    if (chosenFirst) {
+        QCOMPARE(item->currentIndex(), 1);
+        QCOMPARE(enemy().item, 1);
+    }
     QLineEdit* edit = item->lineEdit();
-    if (replaceWhole)
-        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    else
-        QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     typeInto(edit, typed);
-    QCOMPARE(item->currentText(), text);
+    QCOMPARE(item->currentIndex(), -1);
+    if (ending == "Enter")
+        QTest::keyClick(edit, Qt::Key_Return);
+    else if (ending == "Tab")
+        QTest::keyClick(edit, Qt::Key_Tab);
+    else if (ending == "click elsewhere")
+        QTest::mouseClick(control<QLineEdit>(settings_, "txtMinHP"), Qt::LeftButton);
+    if (ending != "nothing" && ending != "Enter")
+        QVERIFY(!item->hasFocus());
+
+    QCOMPARE(item->currentText(), typed);
     QCOMPARE(item->currentIndex(), -1);
     QCOMPARE(item->count(), 6);
-    palvorn::EnemyValues values;
-    settings_->fillEnemyValues(values);
-    QCOMPARE(values.itemPosition, -1);
+    QCOMPARE(enemy().item, -1);
+    QCOMPARE(QString::fromStdString(enemy().itemText), typed);
+}
+
+void TestCharSettings::listChoiceSelects_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("position");
+
+    QTest::newRow("down key twice") << "down key" << 1;
+    QTest::newRow("wheel down") << "wheel" << 0;
+    QTest::newRow("list opened, entry clicked") << "list click" << 2;
+    QTest::newRow("list opened, entry taken with Enter") << "list enter" << 0;
+}
+
+void TestCharSettings::listChoiceSelects()
+{
+    QFETCH(QString, how);
+    QFETCH(int, position);
+    auto* item = control<QComboBox>(settings_, "cmbItem");
+    // Typed text first, so the choice has to replace it.
+    QLineEdit* edit = item->lineEdit();
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    typeInto(edit, QStringLiteral("Bone"));
+    QCOMPARE(enemy().item, -1);
+
+    if (how == "down key") {
+        QTest::keyClick(item, Qt::Key_Down);
+        QTest::keyClick(item, Qt::Key_Down);
+    } else if (how == "wheel") {
+        turnWheel(item, false);
+    } else {
+        item->showPopup();
+        QAbstractItemView* list = item->view();
+        QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+        if (how == "list click") {
+            const QRect entry = list->visualRect(list->model()->index(position, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry.center());
+        } else {
+            list->setCurrentIndex(list->model()->index(position, 0));
+            QTest::keyClick(list, Qt::Key_Return);
+        }
+        QTRY_VERIFY(!list->window()->isVisible());
+    }
+    const QString entry = QString::fromLatin1(palvorn::kItems[std::size_t(position)].data());
+    QCOMPARE(item->currentIndex(), position);
+    QCOMPARE(item->currentText(), entry);
+    QCOMPARE(enemy().item, position);
+    QCOMPARE(QString::fromStdString(enemy().itemText), entry);
+
+    // Leaving the box keeps the choice.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(item->currentIndex(), position);
+    QCOMPARE(enemy().item, position);
 }
 
 void TestCharSettings::enterPressesCreate()
 {
-    WarningRecorder recorder;
     QTest::keyClick(control<QLineEdit>(settings_, "CharName"), Qt::Key_Return);
-    QCOMPARE(recorder.warnings.size(), 1);
-    QCOMPARE(recorder.warnings.first().title, QStringLiteral("Select Item"));
+    QCOMPARE(warnings_->warnings.size(), 1);
+    QCOMPARE(warnings_->warnings.first().title, QStringLiteral("Select Item"));
 }
 
-void TestCharSettings::cancelClosesBoth()
+void TestCharSettings::closingStartsAfresh_data()
 {
-    replaceText(control<QLineEdit>(settings_, "txtRobotMoney"), QStringLiteral("15"));
-    SpritesWindow::instance()->lblRobotY = QStringLiteral("61");
-    QTest::mouseClick(control<QPushButton>(settings_, "CancelBut"), Qt::LeftButton);
-    QVERIFY(!SettingsWindow::existing());
-    QVERIFY(!SpritesWindow::existing());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::addColumn<bool>("titleBar");  // otherwise the Cancel button
+    QTest::addColumn<bool>("afterCreate");
 
-    settings_ = SettingsWindow::showWindow();
-    QCOMPARE(control<QLineEdit>(settings_, "txtRobotMoney")->text(), QString());
-    QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Robot"));
-    QCOMPARE(SpritesWindow::instance()->lblRobotY, QString());
-    QCOMPARE(SpritesWindow::instance()->lblRobotMoney, QString());
+    QTest::newRow("Cancel") << false << false;
+    QTest::newRow("title bar") << true << false;
+    QTest::newRow("Cancel after Create") << false << true;
+    QTest::newRow("title bar after Create") << true << true;
 }
 
-void TestCharSettings::showWindowKeepsEntries()
+void TestCharSettings::closingStartsAfresh()
+{
+    QFETCH(bool, titleBar);
+    QFETCH(bool, afterCreate);
+    road::enterSlime(settings_);
+    QPointer<SpritesWindow> sprites;
+    if (afterCreate) {
+        road::clickCreate(settings_);
+        QCOMPARE(warnings_->warnings.size(), 0);
+        sprites = settings_->spritesWindow();
+        QVERIFY(sprites && sprites->isVisible());
+    }
+    const palvorn::Enemy entered = wizard_->enemy();
+    QVERIFY(entered.settings != palvorn::EnemySettings{});
+
+    const QPointer<SettingsWindow> old(settings_);
+    if (titleBar)
+        settings_->close();
+    else
+        road::click(settings_, "CancelBut");
+    QVERIFY(!old || !old->isVisible());
+    QVERIFY(!harness::openWindow<SpritesWindow>());
+    // The entries go; the sprites stay with the wizard.
+    QCOMPARE(wizard_->enemy().settings, palvorn::EnemySettings{});
+    QCOMPARE(wizard_->enemy().sprites, entered.sprites);
+    road::returnToEventLoop();
+    QVERIFY(old.isNull());
+    QVERIFY(sprites.isNull());
+
+    settings_ = road::finish(wizard_.get());
+    QVERIFY(settings_);
+    QVERIFY(settings_ != old.data());
+    QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Robot"));
+    QCOMPARE(control<QLabel>(settings_, "Instruct")->text(),
+             QStringLiteral("This program willl create the files Robot.8XP."));
+    for (const char* field : {"txtMinHP", "txtMaxHP", "txtRobotMoney"})
+        QCOMPARE(control<QLineEdit>(settings_, field)->text(), QString());
+    QCOMPARE(control<QComboBox>(settings_, "cmbItem")->currentText(), QStringLiteral("Select Item"));
+    QCOMPARE(control<QComboBox>(settings_, "cmbItem")->currentIndex(), -1);
+    for (QSlider* slider : settings_->findChildren<QSlider*>())
+        QCOMPARE(slider->value(), 5);
+    QCOMPARE(control<QLabel>(settings_, "lblLowDef")->text(), QStringLiteral("Low Defense: 5"));
+    QVERIFY(!settings_->spritesWindow());
+}
+
+void TestCharSettings::finishAgainKeepsEntries()
 {
     replaceText(control<QLineEdit>(settings_, "CharName"), QStringLiteral("Slime"));
     settings_->hide();
-    QCOMPARE(SettingsWindow::showWindow(), settings_);
+    QCOMPARE(road::finish(wizard_.get()), settings_);
     QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Slime"));
+    QCOMPARE(wizard_->enemy().settings.name, std::string("Slime"));
+}
+
+void TestCharSettings::destroyedWithTypedItemFocused()
+{
+    // Destroying the window hides the item box, and the focus leaving it
+    // makes it answer to the typed entry name; the sanitizer build shows a
+    // slot of the half-destroyed window running then.
+    auto* item = control<QComboBox>(settings_, "cmbItem");
+    item->lineEdit()->setFocus();
+    QTest::keyClick(item->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+    typeInto(item->lineEdit(), QStringLiteral("Potion"));
+    QVERIFY(item->hasFocus());
+    const QPointer<SettingsWindow> alive(settings_);
+    wizard_.reset();
+    QVERIFY(alive.isNull());
 }
 
 QTEST_MAIN(TestCharSettings)

@@ -1,4 +1,7 @@
-// The worker window: its life, its layout, WriteFile and "Ok".
+// The Sprites window: made by a successful Create, it shows the five sprites
+// as written, where NAME.asm went and how the build of NAME.8XP ends; its
+// "Ok" ends the enemy. The build script is played by a fake launcher that
+// writes what a script leaves behind: the status file, NAME.8XP, NAME.log.
 #include <QtTest>
 
 #include <QDir>
@@ -6,54 +9,20 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <memory>
+#include <optional>
 
-#include "SettingsWindow.h"
-#include "WizardWindow.h"
-#include "SpritesWindow.h"
-#include "Platform.h"
-#include "SlimePictures.h"
+#include "CreateRoad.h"
+#include "SettingsFixture.h"
+#include "SpritePixmap.h"
+#include "WizardHarness.h"
 
 namespace {
 
-QByteArray readAll(const QString& path)
+// The picture a copy shows, in a format that compares pixel by pixel.
+QImage shown(const QLabel* copy)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(cannot read " + path.toUtf8() + ")";
-    return file.readAll();
-}
-
-// Lets a closed window finish its deferred deletion.
-void flushDeletes()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// What the settings window gives for the Slime enemy.
-void slimeSettings(palvorn::EnemyValues& v)
-{
-    v.name = "Slime";
-    v.minHP = "20";
-    v.highDefense = 5;
-    v.lowDefense = 4;
-    v.highAttack = 6;
-    v.lowAttack = 3;
-    v.specialAttack = 7;
-    v.blockChance = 3;
-    v.attacks = 5;
-    v.itemPosition = 1;
-}
-
-void storeSlime(SpritesWindow* worker)
-{
-    worker->lblIncAmount = QStringLiteral("5");
-    worker->lblRobotMoney = QStringLiteral("15");
-    worker->lblRobotY = QStringLiteral("61");
-    worker->lblRobotX = QStringLiteral("88");
-    worker->lblRobotTo = QStringLiteral("72");
-    const auto pictures = slimePictures();
-    for (int i = 1; i <= 5; ++i)
-        worker->setCopySprite(i, pictures[i - 1]);
+    return copy->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 }  // namespace
@@ -65,92 +34,114 @@ private slots:
     void init();
     void cleanup();
 
-    void createdHiddenByFirstStore();
-    void closingDiscardsEverything();
+    void createOpensIt();
     void copiesSizedAndArranged();
-    void writesTheGoldenFile();
-    void gathersAtTheMomentOfTheCall();
-    void failuresPassToTheCaller_data();
-    void failuresPassToTheCaller();
-    void okReturnsWizardToStepOne();
+    void buildStatus_data();
+    void buildStatus();
+    void statusArrivesLater();
+    void secondCreateFollowsItsOwnBuild();
+    void enemyEnds_data();
+    void enemyEnds();
+    void titleBarCloseKeepsSettings();
 
 private:
-    QTemporaryDir folder_;
+    // The wizard with these pictures, "Finish", the Slime settings typed in.
+    void openSettings(const std::array<QImage, 5>& pictures = slimePictures());
+    SpritesWindow* create();
+    QString statusLine() const { return control<QLabel>(settings_->spritesWindow(), "BuildStatus")->text(); }
+    QString folderPath(const QString& name) const { return QDir(folder_->path()).filePath(name); }
+
+    std::optional<QTemporaryDir> folder_;
+    std::optional<road::FakeLauncher> launcher_;
+    std::optional<WarningRecorder> warnings_;
+    std::unique_ptr<WizardWindow> wizard_;
+    SettingsWindow* settings_ = nullptr;
 };
 
 void TestPicMatrix::init()
 {
-    QVERIFY(folder_.isValid());
-    platform::setProgramFolder(folder_.path());
+    folder_.emplace();
+    QVERIFY(folder_->isValid());
+    platform::setProgramFolder(folder_->path());
+    launcher_.emplace();
+    warnings_.emplace();
+    wizard_ = harness::showWizard();
+    QVERIFY(wizard_);
 }
 
 void TestPicMatrix::cleanup()
 {
-    SpritesWindow::closeIfOpen();
-    SettingsWindow::closeIfOpen();
-    flushDeletes();
-    SpritesWindow::setSettingsReader({});
-    SpritesWindow::setOkFollowUp({});
+    wizard_.reset();
+    QVERIFY(harness::otherWindowsGone());
+    warnings_.reset();
+    launcher_.reset();
     platform::setProgramFolder({});
-    for (const QFileInfo& entry : QDir(folder_.path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        QVERIFY(entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath()));
+    folder_.reset();
 }
 
-void TestPicMatrix::createdHiddenByFirstStore()
+void TestPicMatrix::openSettings(const std::array<QImage, 5>& pictures)
 {
-    QVERIFY(!SpritesWindow::existing());
-    SpritesWindow::instance()->lblRobotY = QStringLiteral("61");
-    SpritesWindow* worker = SpritesWindow::existing();
-    QVERIFY(worker);
-    QVERIFY(!worker->isVisible());
-    QCOMPARE(worker->windowTitle(), QStringLiteral("Sprites"));
-    QCOMPARE(worker->lblRobotY, QStringLiteral("61"));
-    for (const QString* other : {&worker->lblIncAmount, &worker->lblRobotMoney, &worker->lblRobotX, &worker->lblRobotTo})
-        QVERIFY(other->isEmpty());
-    QCOMPARE(SpritesWindow::instance(), worker);
-    auto* ok = worker->findChild<QPushButton*>(QStringLiteral("OkBut"));
-    QVERIFY(ok);
-    QCOMPARE(ok->text(), QStringLiteral("Ok"));
-    // The hidden values are never shown: no label of the window carries them.
-    for (const QLabel* label : worker->findChildren<QLabel*>())
-        QVERIFY(label->text().isEmpty());
+    road::takeInAll(wizard_.get(), pictures);
+    settings_ = road::finish(wizard_.get());
+    QVERIFY(settings_);
+    road::enterSlime(settings_);
 }
 
-void TestPicMatrix::closingDiscardsEverything()
+SpritesWindow* TestPicMatrix::create()
 {
-    SpritesWindow* worker = SpritesWindow::instance();
-    storeSlime(worker);
-    const QPointer<SpritesWindow> old(worker);
-    worker->close();
-    // A store right after the close, before the deletion ran, must not reach the old window.
-    QVERIFY(!SpritesWindow::existing());
-    SpritesWindow* fresh = SpritesWindow::instance();
-    QVERIFY(fresh != old.data());
-    flushDeletes();
-    QVERIFY(old.isNull());
-    for (const QString* value : {&fresh->lblIncAmount, &fresh->lblRobotMoney, &fresh->lblRobotY, &fresh->lblRobotX,
-                                 &fresh->lblRobotTo})
-        QVERIFY(value->isEmpty());
-    for (int i = 1; i <= 5; ++i)
-        QVERIFY(fresh->copySprite(i).isNull());
+    road::clickCreate(settings_);
+    return settings_->spritesWindow();
+}
+
+void TestPicMatrix::createOpensIt()
+{
+    openSettings();
+    QVERIFY(!settings_->spritesWindow());
+    QVERIFY(!harness::openWindow<SpritesWindow>());
+
+    SpritesWindow* sprites = create();
+    QCOMPARE(warnings_->warnings.size(), 0);
+    QVERIFY(sprites);
+    QCOMPARE(harness::openWindow<SpritesWindow>(), sprites);
+    QCOMPARE(sprites->objectName(), QStringLiteral("PicMatrix"));
+    QCOMPARE(sprites->windowTitle(), QStringLiteral("Sprites"));
+    QVERIFY(!sprites->parentWidget());
+    QCOMPARE(control<QPushButton>(sprites, "OkBut")->text(), QStringLiteral("Ok"));
+    QVERIFY(control<QPushButton>(sprites, "OkBut")->isEnabled());
+    QCOMPARE(control<QLabel>(sprites, "SourcePath")->text(),
+             QStringLiteral("Wrote ") + QDir::toNativeSeparators(folderPath(QStringLiteral("Slime.asm"))));
+    QCOMPARE(statusLine(), QStringLiteral("Building Slime.8XP\u2026"));
+    QCOMPARE(sprites->buildStatus(), statusLine());
+
+    // The script of the program folder, the name alone, the program folder,
+    // and a status file of its own outside the program folder.
+    QCOMPARE(launcher_->starts.size(), 1);
+    const road::Start& start = launcher_->starts.first();
+    QCOMPARE(start.script, folderPath(QString::fromLatin1(palvorn::kBuildScript)));
+    QCOMPARE(start.argument, QStringLiteral("Slime"));
+    QCOMPARE(start.folder, folder_->path());
+    QVERIFY(!start.statusFile.isEmpty());
+    QVERIFY(QFileInfo(start.statusFile).dir().exists());
+    QVERIFY(!QFile::exists(start.statusFile));
+    QVERIFY(!start.statusFile.startsWith(folder_->path()));
 }
 
 void TestPicMatrix::copiesSizedAndArranged()
 {
-    SpritesWindow* worker = SpritesWindow::instance();
-    const QImage pictures[] = {pictureFromRows({"XXXXXXXXXXXX", "X"}), pictureFromRows({"XX", "XX", "XX"}),
-                               pictureFromRows({"X"}), pictureFromRows({"XXXXXXXX"}), pictureFromRows({"XXX", "X", "X"})};
-    for (int i = 1; i <= 5; ++i)
-        worker->setCopySprite(i, pictures[i - 1]);
-    worker->show();
-    QVERIFY(QTest::qWaitForWindowExposed(worker));
+    const std::array<QImage, 5> pictures = {
+        pictureFromRows({"XXXXXXXXXXXX", "X..........X"}), pictureFromRows({"XX", ".X", "X."}), pictureFromRows({"X"}),
+        pictureFromRows({"X.X.X.XX"}), pictureFromRows({"XXX", "X..", "..X"})};
+    openSettings(pictures);
+    SpritesWindow* sprites = create();
+    QVERIFY(sprites);
+    QVERIFY(QTest::qWaitForWindowExposed(sprites));
 
     QLabel* copy[5];
     for (int i = 0; i < 5; ++i) {
-        copy[i] = worker->findChild<QLabel*>(QStringLiteral("CopySprite%1").arg(i + 1));
-        QVERIFY(copy[i]);
+        copy[i] = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i + 1)));
         QCOMPARE(copy[i]->size(), pictures[i].size());
-        QCOMPARE(worker->copySprite(i + 1), pictures[i]);
+        QCOMPARE(shown(copy[i]), pictures[i]);
+        QCOMPARE(copy[i]->toolTip(), QString::fromLatin1(palvorn::poseWord(i).data()));
     }
     for (int i = 1; i < 4; ++i) {
         QCOMPARE(copy[i]->y(), copy[0]->y());
@@ -158,111 +149,178 @@ void TestPicMatrix::copiesSizedAndArranged()
     }
     QCOMPARE(copy[4]->x(), copy[0]->x());
     QVERIFY(copy[4]->y() >= copy[0]->y() + copy[0]->height());
-    auto* ok = worker->findChild<QPushButton*>(QStringLiteral("OkBut"));
+    auto* ok = control<QPushButton>(sprites, "OkBut");
     QVERIFY(ok->x() >= copy[4]->x() + copy[4]->width());
     QVERIFY(ok->geometry().bottom() > copy[4]->y());
+    // The path and the build status lie below the sprites.
+    const int spritesBottom =
+        qMax(copy[0]->geometry().bottom(), qMax(copy[4]->geometry().bottom(), ok->geometry().bottom()));
+    QVERIFY(control<QLabel>(sprites, "SourcePath")->y() > spritesBottom);
+    QVERIFY(control<QLabel>(sprites, "BuildStatus")->y() > control<QLabel>(sprites, "SourcePath")->y());
 }
 
-void TestPicMatrix::writesTheGoldenFile()
+void TestPicMatrix::buildStatus_data()
 {
-    SpritesWindow::setSettingsReader(slimeSettings);
-    storeSlime(SpritesWindow::instance());
-    const std::filesystem::path written = SpritesWindow::instance()->WriteFile();
-    QCOMPARE(QString::fromStdString(written.string()), QDir(folder_.path()).filePath(QStringLiteral("Slime.asm")));
-    QCOMPARE(readAll(folder_.filePath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
+    QTest::addColumn<QByteArray>("status");  // what the launcher writes to the status file
+    QTest::addColumn<QString>("program");    // NAME.8XP: "none", "new" (1234 bytes), "old" (an hour old)
+    QTest::addColumn<int>("logLines");       // NAME.log "line 1".."line N"; 0: none
+    QTest::addColumn<QString>("expected");   // FOLDER stands for the program folder
+
+    const QString built = QStringLiteral("Built Slime.8XP (1234 bytes) in FOLDER");
+    const QString noNewProgram =
+        QStringLiteral("Build failed:\nthe build script ended without making a new Slime.8XP");
+    QTest::newRow("built") << QByteArray("0\n") << "new" << 0 << built;
+    QTest::newRow("built, status as cmd.exe writes it") << QByteArray("0\r\n") << "new" << 0 << built;
+    QTest::newRow("built, a log lying about") << QByteArray("0\n") << "new" << 2 << built;
+    QTest::newRow("status 0 without a program") << QByteArray("0\n") << "none" << 0 << noNewProgram;
+    QTest::newRow("status 0 with only an older program") << QByteArray("0\n") << "old" << 0 << noNewProgram;
+    QTest::newRow("failed, short log") << QByteArray("1\n") << "none" << 3
+                                       << "Build failed:\nline 1\nline 2\nline 3";
+    QTest::newRow("failed, long log shows its first lines")
+        << QByteArray("1\n") << "old" << 9 << "Build failed:\nline 1\nline 2\nline 3\nline 4\nline 5\nline 6";
+    QTest::newRow("failed with a new program") << QByteArray("1\n") << "new" << 1 << "Build failed:\nline 1";
+    QTest::newRow("failed without a log")
+        << QByteArray("2\n") << "none" << 0
+        << "Build failed:\nthe build script ended with status 2 and left no Slime.log";
+    QTest::newRow("killed by a signal")
+        << QByteArray("143\n") << "old" << 0
+        << "Build failed:\nthe build script ended with status 143 and left no Slime.log";
 }
 
-void TestPicMatrix::gathersAtTheMomentOfTheCall()
+void TestPicMatrix::buildStatus()
 {
-    QString minHP = QStringLiteral("20");
-    SpritesWindow::setSettingsReader([&minHP](palvorn::EnemyValues& v) {
-        slimeSettings(v);
-        v.minHP = minHP.toStdString();
-    });
-    SpritesWindow* worker = SpritesWindow::instance();
-    storeSlime(worker);
-    worker->WriteFile();
-    minHP = QStringLiteral("30");
-    worker->lblRobotMoney = QStringLiteral("9");
-    worker->setCopySprite(5, pictureFromRows({"X"}));
-    worker->WriteFile();
-    const QList<QByteArray> lines = readAll(folder_.filePath(QStringLiteral("Slime.asm"))).split('\n');
-    QCOMPARE(lines.value(4), QByteArray(" .db 30,5,5,4,6,3,7,3,5,2,9,61,88,72,3,1,2,1,2,1,2,1,1,1\r"));
-    QCOMPARE(lines.value(lines.size() - 5), QByteArray(" .db 1\r"));
-    QCOMPARE(lines.value(lines.size() - 4), QByteArray(" .db $80\r"));
-}
-
-void TestPicMatrix::failuresPassToTheCaller_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("directoryInTheWay");
-    QTest::addColumn<bool>("invalidName");
-
-    QTest::newRow("directory standing at NAME.asm") << QStringLiteral("Slime") << true << false;
-    // Without the UTF-8 hand-over, "Ω" would become "?" and the file "a?.asm".
-    QTest::newRow("character beyond one byte") << QStringLiteral("a\u03A9") << false << true;
-    QTest::newRow("latin-1 character") << QStringLiteral("caf\u00E9") << false << true;
-    QTest::newRow("path separator") << QStringLiteral("../x") << false << true;
-}
-
-void TestPicMatrix::failuresPassToTheCaller()
-{
-    QFETCH(QString, name);
-    QFETCH(bool, directoryInTheWay);
-    QFETCH(bool, invalidName);
-    if (directoryInTheWay)
-        QVERIFY(QDir(folder_.path()).mkdir(name + QStringLiteral(".asm")));
-    SpritesWindow::setSettingsReader([name](palvorn::EnemyValues& v) {
-        slimeSettings(v);
-        v.name = fileText(name);
-    });
-    storeSlime(SpritesWindow::instance());
-    const QStringList before = QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    bool threwInvalidName = false;
-    bool threwWriteError = false;
-    try {
-        SpritesWindow::instance()->WriteFile();
-    } catch (const palvorn::InvalidName&) {
-        threwInvalidName = true;
-    } catch (const palvorn::WriteError& e) {
-        threwWriteError = true;
-        QVERIFY(!e.reason().empty());
+    QFETCH(QByteArray, status);
+    QFETCH(QString, program);
+    QFETCH(int, logLines);
+    QFETCH(QString, expected);
+    const QString programFile = folderPath(QStringLiteral("Slime.8XP"));
+    if (program == "old") {
+        QVERIFY(road::writeFile(programFile, QByteArray(99, 'o')));
+        QFile old(programFile);
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
     }
-    QCOMPARE(threwInvalidName, invalidName);
-    QCOMPARE(threwWriteError, !invalidName);
-    QCOMPARE(QDir(folder_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
-    QVERIFY(!QFile::exists(QDir(folder_.path()).filePath(QStringLiteral("../x.asm"))));
+    launcher_->setBuild([&](const road::Start& start) {
+        const QDir folder(start.folder);
+        if (program == "new" && !road::writeFile(folder.filePath(QStringLiteral("Slime.8XP")), QByteArray(1234, 'p')))
+            return QStringLiteral("fake build: cannot write the program");
+        QByteArray log;
+        for (int i = 1; i <= logLines; ++i)
+            log += "line " + QByteArray::number(i) + "\n";
+        if (logLines > 0 && !road::writeFile(folder.filePath(QStringLiteral("Slime.log")), log))
+            return QStringLiteral("fake build: cannot write the log");
+        if (!road::writeFile(start.statusFile, status))
+            return QStringLiteral("fake build: cannot write the status");
+        return QString();
+    });
+    openSettings();
+    QVERIFY(create());
+    QCOMPARE(warnings_->warnings.size(), 0);
+    // Until the window has looked at the status file, the build is running.
+    QCOMPARE(statusLine(), QStringLiteral("Building Slime.8XP\u2026"));
+    expected.replace(QStringLiteral("FOLDER"), QDir::toNativeSeparators(QDir(folder_->path()).absolutePath()));
+    QTRY_COMPARE(statusLine(), expected);
+    // Judged once: it stays.
+    QTest::qWait(500);
+    QCOMPARE(statusLine(), expected);
 }
 
-void TestPicMatrix::okReturnsWizardToStepOne()
+void TestPicMatrix::statusArrivesLater()
 {
-    WizardWindow wizard;
-    const auto pictures = slimePictures();
-    for (int i = 1; i <= 5; ++i) {
-        wizard.SaveSprite[i] = pictures[i - 1];
-        wizard.SpriteSize[i] = 3;
-    }
-    wizard.ShowStep(5);
-    wizard.CurStep = 5;
-    SettingsWindow* settings = SettingsWindow::showWindow();
-    SpritesWindow* worker = SpritesWindow::instance();
-    storeSlime(worker);
-    worker->show();
-    const QPointer<SettingsWindow> settingsAlive(settings);
-    const QPointer<SpritesWindow> workerAlive(worker);
+    QString statusFile;
+    launcher_->setBuild([&](const road::Start& start) {
+        statusFile = start.statusFile;
+        return QString();
+    });
+    openSettings();
+    QVERIFY(create());
+    // A build that has not ended is running, however long it takes.
+    QTest::qWait(1000);
+    QCOMPARE(statusLine(), QStringLiteral("Building Slime.8XP\u2026"));
+    QVERIFY(road::writeFile(folderPath(QStringLiteral("Slime.8XP")), QByteArray(300, 'p')));
+    QVERIFY(road::writeFile(statusFile, "0\n"));
+    QTRY_COMPARE(statusLine(), QStringLiteral("Built Slime.8XP (300 bytes) in ") +
+                                    QDir::toNativeSeparators(QDir(folder_->path()).absolutePath()));
+}
 
-    QTest::mouseClick(worker->findChild<QPushButton*>(QStringLiteral("OkBut")), Qt::LeftButton);
+void TestPicMatrix::secondCreateFollowsItsOwnBuild()
+{
+    openSettings();
+    QVERIFY(create());
+    QCOMPARE(launcher_->starts.size(), 1);
+    const QString firstStatus = launcher_->starts[0].statusFile;
+    QTest::qWait(300);
 
-    QVERIFY(!SpritesWindow::existing());
-    QVERIFY(!SettingsWindow::existing());
-    flushDeletes();
-    QVERIFY(workerAlive.isNull());
+    launcher_->setBuild([](const road::Start& start) {
+        return road::writeFile(start.statusFile, "3\n") ? QString() : QStringLiteral("cannot write the status");
+    });
+    SpritesWindow* sprites = create();
+    QCOMPARE(launcher_->starts.size(), 2);
+    QCOMPARE(settings_->spritesWindow(), sprites);
+    QVERIFY(launcher_->starts[1].statusFile != firstStatus);
+    // The first build ending late, successfully, does not speak for the second.
+    QVERIFY(road::writeFile(folderPath(QStringLiteral("Slime.8XP")), QByteArray(300, 'p')));
+    road::writeFile(firstStatus, "0\n");
+    QTRY_COMPARE(statusLine(),
+                 QStringLiteral("Build failed:\nthe build script ended with status 3 and left no Slime.log"));
+    QCOMPARE(harness::openWindow<SpritesWindow>(), sprites);
+}
+
+void TestPicMatrix::enemyEnds_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Ok") << "Ok";
+    QTest::newRow("wizard New") << "New";
+}
+
+void TestPicMatrix::enemyEnds()
+{
+    QFETCH(QString, how);
+    openSettings();
+    SpritesWindow* sprites = create();
+    QVERIFY(sprites);
+    const QPointer<SettingsWindow> settingsAlive(settings_);
+    const QPointer<SpritesWindow> spritesAlive(sprites);
+
+    road::click(how == "Ok" ? static_cast<QWidget*>(sprites) : wizard_.get(), how == "Ok" ? "OkBut" : "NewBut");
+
+    QVERIFY(!harness::openWindow<SpritesWindow>());
+    QVERIFY(!harness::openWindow<SettingsWindow>());
+    road::returnToEventLoop();
+    QVERIFY(spritesAlive.isNull());
     QVERIFY(settingsAlive.isNull());
-    QCOMPARE(wizard.CurStep, 1);
-    for (int i = 1; i <= 5; ++i) {
-        QVERIFY2(wizard.SaveSprite[i].isNull(), qPrintable(QStringLiteral("slot %1").arg(i)));
-        QCOMPARE(wizard.SpriteSize[i], 0);
-    }
+    QVERIFY(!wizard_->settingsWindow());
+    QVERIFY(wizard_->isVisible());
+    QCOMPARE(wizard_->CurStep, 1);
+    QVERIFY(wizard_->enemy() == palvorn::Enemy{});
+    for (int step = 1; step <= 5; ++step)
+        QCOMPARE(wizard_->spriteSize(step), 0);
+    QCOMPARE(control<QLabel>(wizard_.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
+    // The written file stays where it was written.
+    QCOMPARE(road::readAll(folderPath(QStringLiteral("Slime.asm"))), road::readAll(slimeGoldenPath()));
+}
+
+void TestPicMatrix::titleBarCloseKeepsSettings()
+{
+    openSettings();
+    SpritesWindow* sprites = create();
+    QVERIFY(sprites);
+    const QPointer<SpritesWindow> old(sprites);
+    sprites->close();
+    road::returnToEventLoop();
+    QVERIFY(old.isNull());
+    QVERIFY(!settings_->spritesWindow());
+    // The settings and the wizard go on as they were.
+    QCOMPARE(harness::openWindow<SettingsWindow>(), settings_);
+    QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Slime"));
+    QCOMPARE(wizard_->enemy().settings.name, std::string("Slime"));
+    QCOMPARE(wizard_->CurStep, 5);
+    QCOMPARE(wizard_->spriteSize(1), 3);
+
+    SpritesWindow* again = create();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(launcher_->starts.size(), 2);
 }
 
 QTEST_MAIN(TestPicMatrix)
