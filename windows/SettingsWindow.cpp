@@ -381,6 +381,7 @@ void SettingsWindow::closeEvent(QCloseEvent* event)
 {
     // A closed settings window discards its entries, and the Sprites window
     // of its enemy goes with it.
+    closed_ = true;
     enemy_.settings = palvorn::EnemySettings{};
     if (sprites_)
         sprites_->close();

@@ -28,6 +28,8 @@ public:
 
     // The Sprites window of the last Create, or nullptr.
     SpritesWindow* spritesWindow() const;
+    // Closed, and waiting for the event loop to delete it.
+    bool isClosed() const { return closed_; }
 
 public slots:
     void CreateBut_Click();
@@ -64,6 +66,7 @@ private:
 
     palvorn::Enemy& enemy_;
     QPointer<SpritesWindow> sprites_;
+    bool closed_ = false;
 
     // Controls named as the tests find them (objectName is the same).
     QLineEdit* CharName = nullptr;

@@ -149,7 +149,7 @@ QString poseWord(int step)
 SettingsWindow* WizardWindow::settingsWindow() const
 {
     // A closed window waits for the event loop to be deleted; it is gone already.
-    return settings_ && settings_->isVisible() ? settings_.data() : nullptr;
+    return settings_ && !settings_->isClosed() ? settings_.data() : nullptr;
 }
 
 int WizardWindow::spriteSize(int step) const

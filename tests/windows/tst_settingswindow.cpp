@@ -179,8 +179,9 @@ void TestCharSettings::window()
         const QWidget* below = control<QWidget>(settings_, rows[i]);
         QVERIFY2(below->y() >= above->geometry().bottom(), rows[i]);
     }
-    // The program name stands beside the name field's column, under it.
-    QCOMPARE(control<QWidget>(settings_, "ProgramName")->x(), control<QWidget>(settings_, "CharName")->x());
+    // The program name stands under the name field, ending where it ends.
+    QCOMPARE(control<QWidget>(settings_, "ProgramName")->geometry().right(),
+             control<QWidget>(settings_, "CharName")->geometry().right());
     const QWidget* minHP = control<QWidget>(settings_, "txtMinHP");
     const QWidget* maxHP = control<QWidget>(settings_, "txtMaxHP");
     QVERIFY(maxHP->x() > minHP->geometry().right());
