@@ -50,18 +50,32 @@ QRgb colourAt(const std::uint8_t* set, const std::uint8_t* marked, int x)
     return marked && bit(marked, x) ? kMarkedColour : kClearColour;
 }
 
+// Whether any pixel of columns [x0, x1) is set in this packed row; whole
+// bytes at a time, since a shrunk picture reads every pixel it has.
+bool anyBit(const std::uint8_t* row, int x0, int x1)
+{
+    const int first = x0 / 8;
+    const int last = (x1 - 1) / 8;
+    const auto head = static_cast<std::uint8_t>(0xffu >> (x0 % 8));
+    const auto tail = static_cast<std::uint8_t>(0xffu << (7 - (x1 - 1) % 8));
+    if (first == last)
+        return row[first] & head & tail;
+    if (row[first] & head)
+        return true;
+    for (int b = first + 1; b < last; ++b)
+        if (row[b])
+            return true;
+    return row[last] & tail;
+}
+
 // The darkest of sprite columns [x0, x1) over rows [y0, y1).
 QRgb blockColour(const Sprite& sprite, const Sprite* marked, int x0, int x1, int y0, int y1)
 {
     bool anyMarked = false;
     for (int y = y0; y < y1; ++y) {
-        const std::uint8_t* set = sprite.row(y);
-        const std::uint8_t* mark = marked ? marked->row(y) : nullptr;
-        for (int x = x0; x < x1; ++x) {
-            if (bit(set, x))
-                return kSetColour;
-            anyMarked = anyMarked || (mark && bit(mark, x));
-        }
+        if (anyBit(sprite.row(y), x0, x1))
+            return kSetColour;
+        anyMarked = anyMarked || (marked && anyBit(marked->row(y), x0, x1));
     }
     return anyMarked ? kMarkedColour : kClearColour;
 }
@@ -162,6 +176,10 @@ QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
     const QImage picture = renderSprite(sprite, marked, scaleFor(QSize(sprite.width(), sprite.height()), box));
     if (picture.isNull())
         return image;
+    // scaleFor keeps the picture inside the box; checked anyway, as the
+    // copy below writes raw memory.
+    if (picture.width() > box.width() || picture.height() > box.height())
+        throw std::logic_error("scaled picture larger than its box");
     const int left = (box.width() - picture.width()) / 2;
     const int top = (box.height() - picture.height()) / 2;
     const auto lineBytes = static_cast<std::size_t>(picture.width()) * sizeof(QRgb);

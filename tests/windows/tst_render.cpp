@@ -233,6 +233,10 @@ void TestRender::spritePixels_data()
     QTest::newRow("1:2 darkest of each block, short blocks at the edges")
         << QStringList{"X...m", ".....", "..m.."} << 1 << 2 << QStringList{"X.m", ".m."};
     QTest::newRow("1:2 set beats marked in a block") << QStringList{"mX", "m."} << 1 << 2 << QStringList{"X"};
+    QTest::newRow("1:3 set pixel in a block across a byte boundary")
+        << QStringList{"........X", "........."} << 1 << 3 << QStringList{"..X"};
+    QTest::newRow("1:3 marked pixel in a block across a byte boundary")
+        << QStringList{".........", "......m.."} << 1 << 3 << QStringList{"..m"};
     QTest::newRow("1:3 a one-pixel line stays visible")
         << QStringList{"......", "......", "....X.", "......"} << 1 << 3 << QStringList{".X", ".."};
 }
@@ -423,8 +427,8 @@ void TestRender::screenNote_data()
         << QSize(30, 20) << QSize(20, 20) << "Cut off: 10 pixels past the right edge.";
     QTest::newRow("one pixel past the bottom") << QSize(20, 21) << QSize(20, 20)
                                                << "Cut off: 1 pixel past the bottom edge.";
-    QTest::newRow("after a wide normal: past the left edge")
-        << QSize(10, 10) << QSize(100, 64) << "Cut off: 4 pixels past the left edge.";
+    QTest::newRow("after a normal one pixel too wide: past the left edge")
+        << QSize(10, 10) << QSize(97, 64) << "Cut off: 1 pixel past the left edge.";
     QTest::newRow("after a tall normal: past the top edge")
         << QSize(10, 10) << QSize(10, 70) << "Cut off: 6 pixels past the top edge.";
     QTest::newRow("past the right and the bottom")
