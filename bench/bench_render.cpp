@@ -1,0 +1,150 @@
+// Redrawing the screen preview and the picture box, measured against the
+// cheapest way to make an image of the same size: allocate it and fill it
+// with one colour. The preview is redrawn on every change in the wizard, so
+// it must stay well under a millisecond; the verdict is printed at the end.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <iostream>
+#include <map>
+#include <random>
+#include <string>
+
+#include "Render.h"
+#include "ScreenPreview.h"
+#include "Rules.h"
+#include "Sprite.h"
+
+namespace {
+
+constexpr int kSide = 40;
+constexpr double kLimitMicroseconds = 1000;
+
+// side × side random pixels; the same every run.
+palvorn::Sprite randomSprite(int side)
+{
+    std::mt19937 random(20261211u + static_cast<unsigned>(side));
+    palvorn::Sprite s(side, side);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            s.setPixel(x, y, random() & 1u);
+    return s;
+}
+
+const palvorn::Sprite& cachedSprite(int side)
+{
+    static std::map<int, palvorn::Sprite> cache;
+    auto it = cache.find(side);
+    if (it == cache.end())
+        it = cache.emplace(side, randomSprite(side)).first;
+    return it->second;
+}
+
+// The screen image alone, 40 × 40 sprite, argument: zoom.
+void RenderScreen(benchmark::State& state)
+{
+    const palvorn::Sprite& sprite = cachedSprite(kSide);
+    const int zoom = static_cast<int>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(render::renderScreen(sprite, sprite, zoom));
+}
+
+// What the wizard pays per change: a new scene, then a synchronous repaint of
+// the shown widget into its window's backing store.
+void ScreenPreviewRepaint(benchmark::State& state)
+{
+    const palvorn::Sprite& sprite = cachedSprite(kSide);
+    ScreenPreview preview;
+    preview.setZoom(static_cast<int>(state.range(0)));
+    preview.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        preview.setScene(sprite, sprite);
+        preview.repaint();
+    }
+}
+
+// The yardstick: a fresh image of the preview's size, filled with one colour.
+void PlainFill(benchmark::State& state)
+{
+    const int zoom = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        QImage image(palvorn::kScreenWidth * zoom, palvorn::kScreenHeight * zoom, QImage::Format_RGB32);
+        image.fill(render::kScreenColour);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+// The picture box at twice the screen; argument: sprite side (40 is enlarged
+// 3:1, 4096 shrunk 1:32). Random pixels end most blocks at their first set
+// pixel; a blank sprite is the worst case, where every pixel is read.
+void RenderBox(benchmark::State& state, bool blank)
+{
+    const int side = static_cast<int>(state.range(0));
+    const palvorn::Sprite sprite = blank ? palvorn::Sprite(side, side) : cachedSprite(side);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(render::renderBox(sprite, {}, {192, 128}));
+}
+
+BENCHMARK(RenderScreen)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ScreenPreviewRepaint)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(PlainFill)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RenderBox, Random, false)->Arg(40)->Arg(4096)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(RenderBox, Blank, true)->Arg(40)->Arg(4096)->Unit(benchmark::kMicrosecond);
+
+// The console table, plus the mean real time of each benchmark for the verdict.
+class VerdictReporter : public benchmark::ConsoleReporter {
+public:
+    VerdictReporter() : ConsoleReporter(OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean"))
+                continue;
+            auto& [sum, count] = times_[run.run_name.function_name + "/" + run.run_name.args];
+            sum += run.GetAdjustedRealTime();
+            ++count;
+        }
+    }
+    double mean(const std::string& name) const
+    {
+        const auto it = times_.find(name);
+        return it == times_.end() || it->second.second == 0 ? 0 : it->second.first / it->second.second;
+    }
+
+private:
+    std::map<std::string, std::pair<double, int>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    // The widget needs no display to be painted.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    VerdictReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    for (const char* zoom : {"2", "4"}) {
+        const double fill = reporter.mean(std::string("PlainFill/") + zoom);
+        for (const char* redraw : {"RenderScreen", "ScreenPreviewRepaint"}) {
+            const double time = reporter.mean(std::string(redraw) + "/" + zoom);
+            if (time <= 0 || fill <= 0)
+                continue;
+            std::cout << redraw << ", " << kSide << " x " << kSide << " sprite at zoom " << zoom << ": " << time
+                      << " us (" << (time < kLimitMicroseconds ? "under" : "OVER") << " the " << kLimitMicroseconds
+                      << " us limit), plain fill " << fill << " us, ratio " << time / fill << "\n";
+        }
+    }
+    return 0;
+}

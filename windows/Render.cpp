@@ -1,0 +1,317 @@
+#include "Render.h"
+
+#include <QStringList>
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "Rules.h"
+
+namespace render {
+
+namespace {
+
+using palvorn::Sprite;
+
+bool bit(const std::uint8_t* row, int x)
+{
+    return (row[x / 8] >> (7 - x % 8)) & 1;
+}
+
+void checkMarked(const Sprite& sprite, const Sprite& marked)
+{
+    if (!marked.isEmpty() && (marked.width() != sprite.width() || marked.height() != sprite.height()))
+        throw std::invalid_argument("marked mask " + std::to_string(marked.width()) + " x " +
+                                    std::to_string(marked.height()) + " does not match the sprite " +
+                                    std::to_string(sprite.width()) + " x " + std::to_string(sprite.height()));
+}
+
+void checkScale(Scale scale)
+{
+    if (scale.up < 1 || scale.down < 1 || (scale.up > 1 && scale.down > 1))
+        throw std::invalid_argument("scale " + std::to_string(scale.up) + ":" + std::to_string(scale.down) +
+                                    " is not a whole enlargement or a whole divisor");
+}
+
+int ceilDiv(int a, int b)
+{
+    return (a + b - 1) / b;
+}
+
+// Shown pixel colour of sprite pixel x on one row; marked may be null.
+QRgb colourAt(const std::uint8_t* set, const std::uint8_t* marked, int x)
+{
+    if (bit(set, x))
+        return kSetColour;
+    return marked && bit(marked, x) ? kMarkedColour : kClearColour;
+}
+
+// Whether any pixel of columns [x0, x1) is set in this packed row; whole
+// bytes at a time, since a shrunk picture reads every pixel it has.
+bool anyBit(const std::uint8_t* row, int x0, int x1)
+{
+    const int first = x0 / 8;
+    const int last = (x1 - 1) / 8;
+    const auto head = static_cast<std::uint8_t>(0xffu >> (x0 % 8));
+    const auto tail = static_cast<std::uint8_t>(0xffu << (7 - (x1 - 1) % 8));
+    if (first == last)
+        return row[first] & head & tail;
+    if (row[first] & head)
+        return true;
+    for (int b = first + 1; b < last; ++b)
+        if (row[b])
+            return true;
+    return row[last] & tail;
+}
+
+// The darkest of sprite columns [x0, x1) over rows [y0, y1).
+QRgb blockColour(const Sprite& sprite, const Sprite* marked, int x0, int x1, int y0, int y1)
+{
+    bool anyMarked = false;
+    for (int y = y0; y < y1; ++y) {
+        if (anyBit(sprite.row(y), x0, x1))
+            return kSetColour;
+        anyMarked = anyMarked || (marked && anyBit(marked->row(y), x0, x1));
+    }
+    return anyMarked ? kMarkedColour : kClearColour;
+}
+
+void checkZoom(int zoom)
+{
+    if (zoom < kMinZoom || zoom > kMaxZoom)
+        throw std::invalid_argument("zoom " + std::to_string(zoom) + " is outside " + std::to_string(kMinZoom) +
+                                    ".." + std::to_string(kMaxZoom));
+}
+
+// Where the shown sprite stands: the normal sprite fixes it once there is one.
+palvorn::Placement screenPlacement(const Sprite& shown, const Sprite& normal)
+{
+    return palvorn::placementOf(normal.isEmpty() ? shown : normal);
+}
+
+QString pastEdge(int pixels, const char* edge)
+{
+    return pixels == 1 ? QString::fromLatin1(kPastEdgeOne).arg(QLatin1String(edge))
+                       : QString::fromLatin1(kPastEdgeMany).arg(pixels).arg(QLatin1String(edge));
+}
+
+}  // namespace
+
+Scale scaleFor(QSize picture, QSize box)
+{
+    if (picture.isEmpty() || box.isEmpty())
+        return {};
+    if (picture.width() <= box.width() && picture.height() <= box.height())
+        return {std::min(box.width() / picture.width(), box.height() / picture.height()), 1};
+    // ceil(side / down) <= box side holds exactly when down >= ceil(side / box side).
+    return {1, std::max(ceilDiv(picture.width(), box.width()), ceilDiv(picture.height(), box.height()))};
+}
+
+QSize scaledSize(QSize picture, Scale scale)
+{
+    checkScale(scale);
+    if (picture.isEmpty())
+        return {0, 0};
+    return {ceilDiv(picture.width(), scale.down) * scale.up, ceilDiv(picture.height(), scale.down) * scale.up};
+}
+
+QString scaleText(Scale scale)
+{
+    checkScale(scale);
+    return QString::fromLatin1(kScaleText).arg(scale.up).arg(scale.down);
+}
+
+QImage renderSprite(const Sprite& sprite, const Sprite& marked, Scale scale)
+{
+    checkMarked(sprite, marked);
+    checkScale(scale);
+    if (sprite.isEmpty())
+        return {};
+    const Sprite* mask = marked.isEmpty() ? nullptr : &marked;
+    const QSize size = scaledSize(QSize(sprite.width(), sprite.height()), scale);
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+
+    if (scale.down > 1) {
+        const int d = scale.down;
+        for (int oy = 0; oy < size.height(); ++oy) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(oy));
+            const int y0 = oy * d;
+            const int y1 = std::min(y0 + d, sprite.height());
+            for (int ox = 0; ox < size.width(); ++ox)
+                line[ox] = blockColour(sprite, mask, ox * d, std::min(ox * d + d, sprite.width()), y0, y1);
+        }
+        return image;
+    }
+
+    // Each sprite row is drawn once and copied to the up - 1 lines below it.
+    const int up = scale.up;
+    const auto lineBytes = static_cast<std::size_t>(size.width()) * sizeof(QRgb);
+    for (int y = 0; y < sprite.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * up));
+        const std::uint8_t* set = sprite.row(y);
+        const std::uint8_t* mark = mask ? mask->row(y) : nullptr;
+        for (int x = 0; x < sprite.width(); ++x)
+            std::fill_n(line + x * up, up, colourAt(set, mark, x));
+        for (int k = 1; k < up; ++k)
+            std::memcpy(image.scanLine(y * up + k), line, lineBytes);
+    }
+    return image;
+}
+
+QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
+{
+    checkMarked(sprite, marked);
+    if (box.isEmpty())
+        return {};
+    QImage image(box, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    image.fill(kBoxColour);
+    const QImage picture = renderSprite(sprite, marked, scaleFor(QSize(sprite.width(), sprite.height()), box));
+    if (picture.isNull())
+        return image;
+    // scaleFor keeps the picture inside the box; checked anyway, as the
+    // copy below writes raw memory.
+    if (picture.width() > box.width() || picture.height() > box.height())
+        throw std::logic_error("scaled picture larger than its box");
+    const int left = (box.width() - picture.width()) / 2;
+    const int top = (box.height() - picture.height()) / 2;
+    const auto lineBytes = static_cast<std::size_t>(picture.width()) * sizeof(QRgb);
+    for (int y = 0; y < picture.height(); ++y)
+        std::memcpy(reinterpret_cast<QRgb*>(image.scanLine(top + y)) + left, picture.constScanLine(y), lineBytes);
+    return image;
+}
+
+int markedClearCount(const Sprite& sprite, const Sprite& marked)
+{
+    checkMarked(sprite, marked);
+    if (marked.isEmpty())
+        return 0;
+    // The padding bits past the right edge are clear in both, so whole bytes count.
+    int count = 0;
+    for (int y = 0; y < sprite.height(); ++y) {
+        const std::uint8_t* set = sprite.row(y);
+        const std::uint8_t* mark = marked.row(y);
+        for (int i = 0; i < sprite.bytesPerRow(); ++i)
+            count += std::popcount(static_cast<std::uint8_t>(mark[i] & ~set[i]));
+    }
+    return count;
+}
+
+QString pictureNote(const Sprite& sprite, const Sprite& marked)
+{
+    const int dark = markedClearCount(sprite, marked);
+    if (sprite.isEmpty())
+        return {};
+    QStringList parts;
+    if (dark == 1)
+        parts << QString::fromLatin1(kDarkClearOne);
+    else if (dark > 1)
+        parts << QString::fromLatin1(kDarkClearMany).arg(dark);
+    bool anySet = false;
+    for (int y = 0; y < sprite.height() && !anySet; ++y) {
+        const std::uint8_t* set = sprite.row(y);
+        anySet = std::any_of(set, set + sprite.bytesPerRow(), [](std::uint8_t b) { return b != 0; });
+    }
+    if (!anySet)
+        parts << QString::fromLatin1(kNoSetPixel);
+    return parts.join(QLatin1Char(' '));
+}
+
+QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)
+{
+    checkZoom(zoom);
+    using palvorn::kScreenHeight;
+    using palvorn::kScreenWidth;
+    QImage image(kScreenWidth * zoom, kScreenHeight * zoom, QImage::Format_RGB32);
+    image.fill(kScreenColour);
+    if (shown.isEmpty())
+        return image;
+
+    // Drawn first at screen resolution, then each screen row is widened once
+    // and copied to the zoom - 1 lines below it.
+    std::array<std::array<QRgb, kScreenWidth>, kScreenHeight> screen;
+    for (auto& row : screen)
+        row.fill(kScreenColour);
+    const palvorn::Placement at = screenPlacement(shown, normal);
+    const int w = shown.width();
+    const int h = shown.height();
+    auto put = [&screen](int x, int y, QRgb colour) {
+        if (x >= 0 && x < kScreenWidth && y >= 0 && y < kScreenHeight)
+            screen[y][x] = colour;
+    };
+    // The outline first, so that the sprite's set pixels cover it.
+    const int right = at.robotTo + w - 1;
+    const int bottom = at.robotY + h - 1;
+    for (int x = std::max(at.robotTo, -1); x <= std::min(right, kScreenWidth); ++x) {
+        put(x, at.robotY, kRobotToColour);
+        put(x, bottom, kRobotToColour);
+    }
+    for (int y = std::max(at.robotY, -1); y <= std::min(bottom, kScreenHeight); ++y) {
+        put(at.robotTo, y, kRobotToColour);
+        put(right, y, kRobotToColour);
+    }
+    const int x0 = std::max(0, -at.robotX);
+    const int x1 = std::min(w, kScreenWidth - at.robotX);
+    const int y0 = std::max(0, -at.robotY);
+    const int y1 = std::min(h, kScreenHeight - at.robotY);
+    for (int y = y0; y < y1; ++y) {
+        const std::uint8_t* set = shown.row(y);
+        for (int x = x0; x < x1; ++x)
+            if (bit(set, x))
+                screen[at.robotY + y][at.robotX + x] = kScreenInk;
+    }
+
+    const auto lineBytes = static_cast<std::size_t>(image.width()) * sizeof(QRgb);
+    for (int y = 0; y < kScreenHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * zoom));
+        for (int x = 0; x < kScreenWidth; ++x)
+            std::fill_n(line + x * zoom, zoom, screen[y][x]);
+        for (int k = 1; k < zoom; ++k)
+            std::memcpy(image.scanLine(y * zoom + k), line, lineBytes);
+    }
+    return image;
+}
+
+QString screenNote(const Sprite& shown, const Sprite& normal)
+{
+    using palvorn::kScreenHeight;
+    using palvorn::kScreenWidth;
+    if (shown.isEmpty())
+        return {};
+    const palvorn::Placement at = screenPlacement(shown, normal);
+    QStringList parts;
+    if (shown.width() > kScreenWidth)
+        parts << QString::fromLatin1(kWider).arg(kScreenWidth);
+    else if (at.robotX < 0)
+        parts << pastEdge(-at.robotX, "left");
+    else if (at.robotX + shown.width() > kScreenWidth)
+        parts << pastEdge(at.robotX + shown.width() - kScreenWidth, "right");
+    if (shown.height() > kScreenHeight)
+        parts << QString::fromLatin1(kTaller).arg(kScreenHeight);
+    else if (at.robotY < 0)
+        parts << pastEdge(-at.robotY, "top");
+    else if (at.robotY + shown.height() > kScreenHeight)
+        parts << pastEdge(at.robotY + shown.height() - kScreenHeight, "bottom");
+    if (parts.isEmpty())
+        return {};
+    return QString::fromLatin1(kCutOff).arg(parts.join(QLatin1String(", ")));
+}
+
+std::array<QImage, palvorn::kPoses> renderPoses(const std::array<Sprite, palvorn::kPoses>& sprites, QSize box)
+{
+    std::array<QImage, palvorn::kPoses> images;
+    for (int i = 0; i < palvorn::kPoses; ++i) {
+        const Sprite& s = sprites[static_cast<std::size_t>(i)];
+        images[static_cast<std::size_t>(i)] = renderSprite(s, {}, scaleFor(QSize(s.width(), s.height()), box));
+    }
+    return images;
+}
+
+}  // namespace render

@@ -1,0 +1,48 @@
+#include "ScreenPreview.h"
+
+#include <QPainter>
+#include <stdexcept>
+#include <string>
+
+#include "Rules.h"
+
+ScreenPreview::ScreenPreview(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("ScreenPreview"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFixedSize(palvorn::kScreenWidth * zoom_, palvorn::kScreenHeight * zoom_);
+}
+
+void ScreenPreview::setScene(const palvorn::Sprite& shown, const palvorn::Sprite& normal)
+{
+    shown_ = shown;
+    normal_ = normal;
+    image_ = QImage();
+    update();
+    QString note = render::screenNote(shown_, normal_);
+    if (note != note_) {
+        note_ = std::move(note);
+        emit noteChanged(note_);
+    }
+}
+
+void ScreenPreview::setZoom(int zoom)
+{
+    if (zoom < render::kMinWidgetZoom || zoom > render::kMaxZoom)
+        throw std::invalid_argument("screen preview zoom " + std::to_string(zoom) + " is outside " +
+                                    std::to_string(render::kMinWidgetZoom) + ".." + std::to_string(render::kMaxZoom));
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    image_ = QImage();
+    setFixedSize(palvorn::kScreenWidth * zoom_, palvorn::kScreenHeight * zoom_);
+    update();
+}
+
+void ScreenPreview::paintEvent(QPaintEvent*)
+{
+    if (image_.isNull())
+        image_ = render::renderScreen(shown_, normal_, zoom_);
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}
