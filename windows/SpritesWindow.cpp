@@ -10,11 +10,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "SpritePixmap.h"
+#include "Render.h"
 
 namespace {
 
-constexpr int kCopyCell = 73;        // room for a copy before any picture is in it
+const QSize kCopyBox(96, 72);        // each copy is scaled as the picture box scales it
 constexpr int kBuildPollMs = 200;    // how often a running build is looked at
 constexpr int kLogLinesShown = 6;    // of NAME.log, after "Build failed:"
 
@@ -31,51 +31,57 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     for (int i = 0; i < palvorn::kPoses; ++i) {
         CopySprite[i] = new QLabel(this);
         CopySprite[i]->setObjectName(QStringLiteral("CopySprite%1").arg(i + 1));
-        CopySprite[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        CopySprite[i]->setToolTip(QString::fromUtf8(palvorn::poseWord(i).data()));
+        CopySprite[i]->setFixedSize(kCopyBox);
+        CopySprite[i]->setAlignment(Qt::AlignCenter);
+        CopyCaption[i] = new QLabel(this);
+        CopyCaption[i]->setObjectName(QStringLiteral("CopyCaption%1").arg(i + 1));
+        CopyCaption[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
-    // Copies 1 to 4 side by side, copy 5 below copy 1 with "Ok" beside it.
+    // Copies 1 to 4 side by side, copy 5 below copy 1 with "Ok" beside it;
+    // each with its pose and packed size under it.
     for (int column = 0; column < 4; ++column) {
-        grid->addWidget(CopySprite[column], 0, column, Qt::AlignLeft | Qt::AlignTop);
-        grid->setColumnMinimumWidth(column, kCopyCell);
+        grid->addWidget(CopySprite[column], 0, column);
+        grid->addWidget(CopyCaption[column], 1, column);
     }
-    grid->setRowMinimumHeight(0, kCopyCell);
-    grid->setRowMinimumHeight(1, kCopyCell);
-    grid->addWidget(CopySprite[4], 1, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(CopySprite[4], 2, 0);
+    grid->addWidget(CopyCaption[4], 3, 0);
 
     OkBut = new QPushButton(QStringLiteral("Ok"), this);
     OkBut->setObjectName(QStringLiteral("OkBut"));
-    grid->addWidget(OkBut, 1, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(OkBut, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
 
     SourcePath = new QLabel(this);
     SourcePath->setObjectName(QStringLiteral("SourcePath"));
     SourcePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     SourcePath->setWordWrap(true);
-    grid->addWidget(SourcePath, 2, 0, 1, 4);
+    grid->addWidget(SourcePath, 4, 0, 1, 4);
     BuildStatus = new QLabel(this);
     BuildStatus->setObjectName(QStringLiteral("BuildStatus"));
     BuildStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     BuildStatus->setWordWrap(true);
     BuildStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    grid->addWidget(BuildStatus, 3, 0, 1, 4);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(BuildStatus, 5, 0, 1, 4);
+    grid->setRowStretch(5, 1);
 
     buildTimer_ = new QTimer(this);
     buildTimer_->setInterval(kBuildPollMs);
     connect(buildTimer_, &QTimer::timeout, this, &SpritesWindow::checkBuild);
     connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
 
-    resize(369, 207);
+    resize(sizeHint().expandedTo(QSize(369, 207)));
 }
 
 SpritesWindow::~SpritesWindow() = default;
 
 void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::CreateOutcome& outcome)
 {
+    const auto pictures = render::renderPoses(enemy.sprites, kCopyBox);
     for (int i = 0; i < palvorn::kPoses; ++i) {
-        const QPixmap pixmap = spritePixmap(enemy.sprites[static_cast<std::size_t>(i)]);
-        CopySprite[i]->setPixmap(pixmap);
-        CopySprite[i]->setFixedSize(pixmap.size());
+        const auto index = static_cast<std::size_t>(i);
+        CopySprite[i]->setPixmap(pictures[index].isNull() ? QPixmap() : QPixmap::fromImage(pictures[index]));
+        CopyCaption[i]->setText(QStringLiteral("%1 (%2 bytes)")
+                                    .arg(QString::fromLatin1(palvorn::poseWord(i).data()))
+                                    .arg(enemy.sprites[index].packedSize()));
     }
     SourcePath->setText(QStringLiteral("Wrote %1").arg(QDir::toNativeSeparators(
         QString::fromStdU16String(outcome.source.u16string()))));

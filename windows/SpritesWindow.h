@@ -50,6 +50,7 @@ private slots:
 
 private:
     std::array<QLabel*, palvorn::kPoses> CopySprite{};
+    std::array<QLabel*, palvorn::kPoses> CopyCaption{};
     QLabel* SourcePath = nullptr;
     QLabel* BuildStatus = nullptr;
     QPushButton* OkBut = nullptr;

@@ -10,6 +10,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -24,46 +27,53 @@
 #include "Rules.h"
 #include "SettingsWindow.h"
 #include "SpriteImage.h"
-#include "SpritePixmap.h"
+#include "ScreenPreview.h"
+#include "SpriteView.h"
 
 namespace {
 
-constexpr int kClientWidth = 424;
-constexpr int kClientHeight = 202;
-constexpr int kSpriteTop = 8;
-constexpr int kButtonTop = 164;
+constexpr int kDesignWidth = 424;   // the window's size before it grew the screen preview
+constexpr int kDesignHeight = 202;
+constexpr int kStartWidth = 600;
+constexpr int kStartHeight = 320;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonWidth = 75;
+constexpr int kMargin = 8;
+constexpr int kSpacing = 6;
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& place)
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int width = kButtonWidth)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setGeometry(place);
+    button->setFixedSize(width, kButtonHeight);
     return button;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& place)
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption)
 {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
-    label->setGeometry(place);
     return label;
 }
 
 // One pixel line of a palette colour; two of them make the etched separator.
-QFrame* makeLine(QWidget* parent, const char* name, QPalette::ColorRole colour, int top)
+QFrame* makeLine(QWidget* parent, const char* name, QPalette::ColorRole colour)
 {
     auto* line = new QFrame(parent);
     line->setObjectName(QLatin1String(name));
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
     line->setLineWidth(1);
+    line->setFixedHeight(1);
     QPalette palette = line->palette();
     palette.setColor(QPalette::WindowText, palette.color(colour));
     line->setPalette(palette);
-    line->setGeometry(8, top, kClientWidth - 16, 1);
     return line;
+}
+
+QString poseWord(int step)
+{
+    return QString::fromLatin1(palvorn::poseWord(step - 1).data());
 }
 
 }  // namespace
@@ -76,39 +86,88 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Palvorn - Battle External Enemy Creator"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
-    setFixedSize(kClientWidth, kClientHeight);
 
     // Created in tab order, so the focus chain needs no reordering.
-    const int middle = kClientWidth / 2;
-    NextBut = makeButton(this, "NextBut", QStringLiteral("Next >"),
-                         QRect(middle + 3, kButtonTop, kButtonWidth, kButtonHeight));
-    FinishBut = makeButton(this, "FinishBut", QStringLiteral("Finish"), NextBut->geometry());
-    instruct = makeLabel(this, "instruct", QStringLiteral("Label1"), QRect(0, 128, kClientWidth, 17));
+    NextBut = makeButton(this, "NextBut", QStringLiteral("Next >"));
+    FinishBut = makeButton(this, "FinishBut", QStringLiteral("Finish"));
+    instruct = makeLabel(this, "instruct", QStringLiteral("Label1"));
     instruct->setAlignment(Qt::AlignCenter);
-    BackBut = makeButton(this, "BackBut", QStringLiteral("< Back"),
-                         QRect(middle - 3 - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight));
-    Browse = makeButton(this, "Browse", QStringLiteral("Browse..."),
-                        QRect(kClientWidth - 8 - kButtonWidth, kButtonTop, kButtonWidth, kButtonHeight));
-    Sprite = makeLabel(this, "Sprite", QString(), QRect(middle, kSpriteTop, 0, 0));
-    Sprite->setFrameShape(QFrame::NoFrame);
-    Sprite->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Sprite->setMargin(0);
-    SizeLbl = makeLabel(this, "SizeLbl", QStringLiteral("Size:"), QRect(kClientWidth - 88, kSpriteTop, 80, 17));
+    BackBut = makeButton(this, "BackBut", QStringLiteral("< Back"));
+    Browse = makeButton(this, "Browse", QStringLiteral("Browse..."));
+    Sprite = new SpriteView(this);
+    Sprite->setObjectName(QStringLiteral("Sprite"));
+    SizeLbl = makeLabel(this, "SizeLbl", QStringLiteral("Size:"));
     SizeLbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    ClipboardBut = makeButton(this, "ClipboardBut", QString(),
-                              QRect(Browse->x() - 6 - kButtonHeight, kButtonTop, kButtonHeight, kButtonHeight));
+    ClipboardBut = makeButton(this, "ClipboardBut", QString(), kButtonHeight);
     ClipboardBut->setIcon(QIcon(QStringLiteral(":/windows/clipboard.png")));
     ClipboardBut->setIconSize(QSize(16, 16));
-    ClipboardBut->setToolTip(QStringLiteral("Take the sprite from the clipboard"));
-    NewBut = makeButton(this, "NewBut", QStringLiteral("New"), QRect(8, kButtonTop, kButtonWidth, kButtonHeight));
-    OpenBut = makeButton(this, "OpenBut", QStringLiteral("Open..."),
-                         QRect(NewBut->x() + kButtonWidth + 6, kButtonTop, kButtonWidth, kButtonHeight));
+    ClipboardBut->setToolTip(QStringLiteral("Take the sprite from the clipboard (Ctrl+V)"));
+    NewBut = makeButton(this, "NewBut", QStringLiteral("New"));
+    OpenBut = makeButton(this, "OpenBut", QStringLiteral("Open..."));
     OpenBut->setToolTip(QStringLiteral("Open an enemy source file (Ctrl+O)"));
-    Line1 = makeLine(this, "Line1", QPalette::Dark, 154);
-    Line2 = makeLine(this, "Line2", QPalette::Light, 155);
+    SpriteNote = makeLabel(this, "SpriteNote", QString());
+    SpriteNote->setWordWrap(true);
+    Screen = new ScreenPreview(this);
+    ScreenNote = makeLabel(this, "ScreenNote", QString());
+    ScreenNote->setWordWrap(true);
+    ScreenNote->setFixedWidth(Screen->width());
+    Line1 = makeLine(this, "Line1", QPalette::Dark);
+    Line2 = makeLine(this, "Line2", QPalette::Light);
 
-    // A picture taller or wider than its area must not cover the controls.
-    Sprite->lower();
+    // Top: the picture box with its note, and at the right the size and the
+    // calculator screen. Below: the instruction, the separator, the buttons.
+    auto* pictureColumn = new QVBoxLayout;
+    pictureColumn->addWidget(Sprite, 1);
+    pictureColumn->addWidget(SpriteNote);
+    auto* screenColumn = new QVBoxLayout;
+    screenColumn->addWidget(SizeLbl);
+    screenColumn->addWidget(Screen);
+    screenColumn->addWidget(ScreenNote);
+    screenColumn->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(pictureColumn, 1);
+    top->addLayout(screenColumn);
+
+    auto* separator = new QVBoxLayout;
+    separator->setSpacing(0);
+    separator->addWidget(Line1);
+    separator->addWidget(Line2);
+
+    // "Finish" stands in the place of "Next >".
+    auto* nextOrFinish = new QGridLayout;
+    nextOrFinish->setContentsMargins(0, 0, 0, 0);
+    nextOrFinish->addWidget(NextBut, 0, 0);
+    nextOrFinish->addWidget(FinishBut, 0, 0);
+    // A hidden "< Back" keeps its room, so that no button moves between steps.
+    QSizePolicy keepRoom = BackBut->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    BackBut->setSizePolicy(keepRoom);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(NewBut);
+    buttons->addWidget(OpenBut);
+    buttons->addStretch(1);
+    buttons->addWidget(BackBut);
+    buttons->addLayout(nextOrFinish);
+    buttons->addStretch(1);
+    buttons->addWidget(ClipboardBut);
+    buttons->addWidget(Browse);
+
+    auto* window = new QVBoxLayout(this);
+    window->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    window->setSpacing(kSpacing);
+    window->addLayout(top, 1);
+    window->addWidget(instruct);
+    window->addLayout(separator);
+    window->addLayout(buttons);
+
+    // Never smaller than the window always was, and everything shown at its
+    // minimum; the room it starts with goes to the picture box.
+    setMinimumSize(minimumSizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
+    resize(sizeHint().expandedTo(QSize(kStartWidth, kStartHeight)));
+
+    connect(Sprite, &SpriteView::scaleTextChanged, this, &WizardWindow::showSpriteNote);
+    connect(Sprite, &SpriteView::noteChanged, this, &WizardWindow::showSpriteNote);
+    connect(Screen, &ScreenPreview::noteChanged, ScreenNote, &QLabel::setText);
 
     connect(NextBut, &QPushButton::clicked, this, &WizardWindow::NextBut_Click);
     connect(BackBut, &QPushButton::clicked, this, &WizardWindow::BackBut_Click);
@@ -137,14 +196,6 @@ WizardWindow::~WizardWindow()
     delete settings_.data();
 }
 
-namespace {
-
-QString poseWord(int step)
-{
-    return QString::fromLatin1(palvorn::poseWord(step - 1).data());
-}
-
-}  // namespace
 
 SettingsWindow* WizardWindow::settingsWindow() const
 {
@@ -183,21 +234,33 @@ void WizardWindow::ShowStep(int stepnum)
     showSizeOf(CurStep);
 }
 
-void WizardWindow::takeIn(const palvorn::Sprite& sprite)
+void WizardWindow::takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
 {
     // Straight into the enemy: what the step shows is what Create writes.
-    enemy_.sprites.at(static_cast<std::size_t>(CurStep - 1)) = sprite;
+    const auto index = static_cast<std::size_t>(CurStep - 1);
+    enemy_.sprites.at(index) = sprite;
+    marked_.at(index) = marked.width() == sprite.width() && marked.height() == sprite.height() ? marked
+                                                                                              : palvorn::Sprite{};
     showSprite();
     InitPic();
 }
 
 void WizardWindow::showSprite()
 {
-    const QPixmap pixmap = spritePixmap(enemy_.sprites.at(static_cast<std::size_t>(CurStep - 1)));
-    Sprite->setPixmap(pixmap);
-    Sprite->resize(pixmap.size());
-    // Half a pixel is dropped: a widget sits on whole pixels.
-    Sprite->move((width() - Sprite->width()) / 2, Sprite->y());
+    const auto index = static_cast<std::size_t>(CurStep - 1);
+    Sprite->setSprite(enemy_.sprites.at(index), marked_.at(index));
+    Screen->setScene(enemy_.sprites.at(index), enemy_.sprites[0]);
+    showSpriteNote();
+}
+
+void WizardWindow::showSpriteNote()
+{
+    QStringList lines;
+    if (!Sprite->scaleText().isEmpty())
+        lines << QStringLiteral("As it will be packed, %1.").arg(Sprite->scaleText());
+    if (!Sprite->note().isEmpty())
+        lines << Sprite->note();
+    SpriteNote->setText(lines.join(QLatin1Char(' ')));
 }
 
 void WizardWindow::InitPic()
@@ -219,6 +282,7 @@ void WizardWindow::NewBut_Click()
 
     CurStep = 1;
     enemy_ = palvorn::Enemy{};
+    marked_ = {};
     ShowStep(CurStep);
 }
 
@@ -250,6 +314,7 @@ void WizardWindow::openEnemy(const QString& path)
     // The open settings window would put its own settings back as it closes.
     closeOtherWindows();
     enemy_ = std::move(opened);
+    marked_ = {};
     CurStep = 1;
     BackBut->hide();
     FinishBut->hide();

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <array>
 
 #include "Enemy.h"
 
@@ -14,7 +15,9 @@ class QFrame;
 class QLabel;
 class QMimeData;
 class QPushButton;
+class ScreenPreview;
 class SettingsWindow;
+class SpriteView;
 
 class WizardWindow : public QWidget {
     Q_OBJECT
@@ -36,7 +39,9 @@ public:
 
     void ShowStep(int stepnum);
     // Puts a sprite into the current step, then measures it (InitPic).
-    void takeIn(const palvorn::Sprite& sprite);
+    // marked flags the pixels that looked dark in its picture but are clear
+    // (empty, or the sprite's size).
+    void takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& marked = {});
     void InitPic();
     // Open: reads an enemy source file into the five steps and the settings,
     // then opens the settings window. A refused file is reported by line and
@@ -53,6 +58,7 @@ private slots:
     void FinishBut_Click();
     void Browse_Click();
     void ClipboardBut_Click();
+    void showSpriteNote();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -72,6 +78,8 @@ private:
     void closeOtherWindows();
 
     palvorn::Enemy enemy_;
+    // Per step, what the picture box marks as dark but clear; display only.
+    std::array<palvorn::Sprite, palvorn::kPoses> marked_;
     QPointer<SettingsWindow> settings_;
     QString lastFolder_;  // where the file dialog starts; this run only
 
@@ -80,11 +88,14 @@ private:
     QLabel* instruct = nullptr;
     QPushButton* BackBut = nullptr;
     QPushButton* Browse = nullptr;
-    QLabel* Sprite = nullptr;
+    SpriteView* Sprite = nullptr;
     QLabel* SizeLbl = nullptr;
     QPushButton* ClipboardBut = nullptr;
     QPushButton* NewBut = nullptr;
     QPushButton* OpenBut = nullptr;
+    QLabel* SpriteNote = nullptr;   // the scale and the dark-pixel note
+    ScreenPreview* Screen = nullptr;
+    QLabel* ScreenNote = nullptr;   // what the screen cuts off
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
 };

@@ -18,7 +18,9 @@
 #include <unistd.h>
 
 #include "CreateRoad.h"
+#include "Render.h"
 #include "SettingsFixture.h"
+#include "SpriteImage.h"
 #include "WizardHarness.h"
 
 using road::readAll;
@@ -26,6 +28,20 @@ using road::valueFields;
 using road::writeFile;
 
 namespace {
+
+// What copy i of the Sprites window shows.
+QImage copyShown(const SpritesWindow* sprites, int i)
+{
+    const auto* copy = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i)));
+    return copy->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The picture as packed, scaled as that copy scales it.
+QImage asPacked(const QImage& picture, const SpritesWindow* sprites, int i)
+{
+    const auto* copy = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i)));
+    return render::renderSprite(spriteFromImage(picture), {}, render::scaleFor(picture.size(), copy->size()));
+}
 
 // Every file and folder below root, relative to it.
 QStringList tree(const QString& root)
@@ -282,11 +298,8 @@ void TestCreate::wholeRoad()
     SpritesWindow* sprites = settings->spritesWindow();
     QVERIFY(sprites && sprites->isVisible());
     QVERIFY(control<QPushButton>(sprites, "OkBut")->isEnabled());
-    for (int i = 1; i <= 5; ++i) {
-        const QImage shown =
-            control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i)))->pixmap().toImage();
-        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), pictures[i - 1]);
-    }
+    for (int i = 1; i <= 5; ++i)
+        QCOMPARE(copyShown(sprites, i), asPacked(pictures[i - 1], sprites, i));
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
     const QStringList expected = {QStringLiteral("arg=Slime"), QStringLiteral("pwd=") + QDir(folder_).canonicalPath()};
     QTRY_COMPARE(recordedStarts(), QList<QStringList>{expected});
@@ -440,9 +453,7 @@ void TestCreate::intakeWhileSettingsOpen()
 
     QCOMPARE(recorder_->warnings.size(), 0);
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), expected);
-    const QLabel* copy =
-        control<QLabel>(settings->spritesWindow(), qPrintable(QStringLiteral("CopySprite%1").arg(step)));
-    QCOMPARE(copy->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(copyShown(settings->spritesWindow(), step), asPacked(picture, settings->spritesWindow(), step));
 }
 
 void TestCreate::spriteLimits_data()

@@ -14,7 +14,8 @@
 
 #include "CreateRoad.h"
 #include "SettingsFixture.h"
-#include "SpritePixmap.h"
+#include "Render.h"
+#include "SpriteImage.h"
 #include "WizardHarness.h"
 
 namespace {
@@ -136,12 +137,17 @@ void TestPicMatrix::copiesSizedAndArranged()
     QVERIFY(sprites);
     QVERIFY(QTest::qWaitForWindowExposed(sprites));
 
+    // Each copy as packed, scaled as the picture box scales it, captioned
+    // with its pose and packed size.
     QLabel* copy[5];
     for (int i = 0; i < 5; ++i) {
         copy[i] = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i + 1)));
-        QCOMPARE(copy[i]->size(), pictures[i].size());
-        QCOMPARE(shown(copy[i]), pictures[i]);
-        QCOMPARE(copy[i]->toolTip(), QString::fromLatin1(palvorn::poseWord(i).data()));
+        const palvorn::Sprite sprite = spriteFromImage(pictures[i]);
+        const render::Scale scale = render::scaleFor(pictures[i].size(), copy[i]->size());
+        QVERIFY(scale.up > 1);
+        QCOMPARE(shown(copy[i]), render::renderSprite(sprite, {}, scale));
+        QCOMPARE(control<QLabel>(sprites, qPrintable(QStringLiteral("CopyCaption%1").arg(i + 1)))->text(),
+                 QStringLiteral("%1 (%2 bytes)").arg(QString::fromLatin1(palvorn::poseWord(i).data())).arg(sprite.packedSize()));
     }
     for (int i = 1; i < 4; ++i) {
         QCOMPARE(copy[i]->y(), copy[0]->y());

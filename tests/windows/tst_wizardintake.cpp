@@ -14,6 +14,9 @@
 #include <cmath>
 
 #include "Platform.h"
+#include "Render.h"
+#include "ScreenPreview.h"
+#include "SpriteView.h"
 #include "Rules.h"
 #include "SpriteImage.h"
 #include "WizardHarness.h"
@@ -34,7 +37,7 @@ struct Warning {
 // What an intake may change; a refused intake must leave all of it alone.
 struct Seen {
     palvorn::Enemy enemy;
-    QRect place;
+    palvorn::Sprite shown;
     QString sizeText;
     bool nextEnabled;
     bool backEnabled;
@@ -136,7 +139,7 @@ void WizardIntake::takeIn(Source source, const QImage& picture)
 Seen WizardIntake::seen() const
 {
     return Seen{wizard->enemy(),
-                control<QLabel>(wizard.get(), "Sprite")->geometry(),
+                control<SpriteView>(wizard.get(), "Sprite")->sprite(),
                 control<QLabel>(wizard.get(), "SizeLbl")->text(),
                 control<QPushButton>(wizard.get(), "NextBut")->isEnabled(),
                 control<QPushButton>(wizard.get(), "BackBut")->isEnabled()};
@@ -179,17 +182,20 @@ void WizardIntake::measuring()
         click("NextBut");
     }
     QCOMPARE(wizard->CurStep, step);
-    auto* sprite = control<QLabel>(wizard.get(), "Sprite");
-    const int top = sprite->y();
+    auto* view = control<SpriteView>(wizard.get(), "Sprite");
+    auto* screen = control<ScreenPreview>(wizard.get(), "ScreenPreview");
+    const QRect place = view->geometry();
 
     const QImage picture = harness::testSprite(pictureSize.width(), pictureSize.height());
     takeIn(source, picture);
 
     QCOMPARE(wizard->enemy().sprites[step - 1], spriteFromImage(picture));
-    QCOMPARE(sprite->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
-    QCOMPARE(sprite->size(), pictureSize);
-    QCOMPARE(sprite->x(), int(std::floor((wizard->width() - pictureSize.width()) / 2.0)));
-    QCOMPARE(sprite->y(), top);
+    // The box shows the sprite as packed, in its own place; the screen shows
+    // it where the normal sprite places it.
+    QCOMPARE(view->sprite(), wizard->enemy().sprites[step - 1]);
+    QCOMPARE(view->geometry(), place);
+    QCOMPARE(screen->grab().toImage().convertToFormat(QImage::Format_RGB32),
+             render::renderScreen(wizard->enemy().sprites[step - 1], wizard->enemy().sprites[0], screen->zoom()));
     QCOMPARE(wizard->spriteSize(step), size);
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: %1").arg(size));
     QCOMPARE(control<QPushButton>(wizard.get(), "NextBut")->isEnabled(), enabled);
@@ -287,6 +293,7 @@ void WizardIntake::largePictureLeavesControlsReachable()
     click("NextBut");  // every button of the row shown
     takeIn(Source::Clipboard, harness::testSprite(600, 300));
     QCOMPARE(wizard->spriteSize(2), 75 * 300);
+    QVERIFY(control<SpriteView>(wizard.get(), "Sprite")->scale().down > 1);  // shrunk to fit its box
     for (const char* name : {"NewBut", "BackBut", "NextBut", "ClipboardBut", "Browse"}) {
         auto* button = control<QPushButton>(wizard.get(), name);
         QCOMPARE(wizard->childAt(button->geometry().center()), button);

@@ -7,6 +7,8 @@
 #include <QTest>
 
 #include "Platform.h"
+#include "ScreenPreview.h"
+#include "SpriteView.h"
 #include "SpriteImage.h"
 #include "WizardHarness.h"
 
@@ -28,6 +30,8 @@ private slots:
     void newStartsOver_data();
     void newStartsOver();
     void closingClosesTheOtherWindows();
+    void nothingOverlaps_data();
+    void nothingOverlaps();
 
 private:
     void click(const char* button);
@@ -80,7 +84,7 @@ void WizardSteps::startState()
     QVERIFY(next->isVisible() && next->isEnabled());
     QVERIFY(!back->isVisible());
     QVERIFY(!finish->isVisible());
-    QCOMPARE(finish->geometry(), next->geometry());
+    QCOMPARE(finish->size(), next->size());
     QCOMPARE(back->text(), QStringLiteral("< Back"));
     QCOMPARE(finish->text(), QStringLiteral("Finish"));
     QCOMPARE(control<QPushButton>(wizard.get(), "NewBut")->text(), QStringLiteral("New"));
@@ -88,7 +92,8 @@ void WizardSteps::startState()
     QVERIFY(clipboard->text().isEmpty());
     QVERIFY(!clipboard->icon().isNull());
     QCOMPARE(clipboard->iconSize(), QSize(16, 16));
-    QVERIFY(control<QLabel>(wizard.get(), "Sprite"));
+    QVERIFY(control<SpriteView>(wizard.get(), "Sprite"));
+    QVERIFY(control<ScreenPreview>(wizard.get(), "ScreenPreview"));
     QVERIFY(wizard->findChild<QWidget*>(QStringLiteral("Line1")));
     QVERIFY(wizard->findChild<QWidget*>(QStringLiteral("Line2")));
 
@@ -146,9 +151,12 @@ void WizardSteps::stepTable()
         QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
     };
 
+    // The buttons hold their places whichever of them a step shows.
+    const QRect nextPlace = next->geometry();
     for (int k = 1; k < step; ++k)
         click("NextBut");
     check("going forward");
+    QTRY_COMPARE((finishShown ? finish : next)->geometry(), nextPlace);
     while (wizard->CurStep < 5)
         click("NextBut");
     while (wizard->CurStep > step)
@@ -168,18 +176,16 @@ void WizardSteps::pictureSurvivesLeavingTheStep()
     QCOMPARE(wizard->spriteSize(2), 20);
     QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
 
-    auto* sprite = control<QLabel>(wizard.get(), "Sprite");
-    const QRect place = sprite->geometry();
+    auto* view = control<SpriteView>(wizard.get(), "Sprite");
     click("NextBut");
-    QVERIFY(sprite->pixmap().isNull());
+    QVERIFY(view->sprite().isEmpty());
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
-    takeFromClipboard(harness::testSprite(40, 40));  // moves the box elsewhere
+    takeFromClipboard(harness::testSprite(40, 40));
 
     click("BackBut");
     QCOMPARE(wizard->CurStep, 2);
     QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
-    QCOMPARE(sprite->geometry(), place);
-    QCOMPARE(sprite->pixmap().toImage().convertToFormat(QImage::Format_RGB32), picture);
+    QCOMPARE(view->sprite(), spriteFromImage(picture));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
     QCOMPARE(wizard->enemy().sprites[2], spriteFromImage(harness::testSprite(40, 40)));
 }
@@ -285,7 +291,7 @@ void WizardSteps::newStartsOver()
 
     QCOMPARE(wizard->CurStep, 1);
     QCOMPARE(wizard->enemy(), palvorn::Enemy{});
-    QCOMPARE(control<QLabel>(wizard.get(), "Sprite")->size(), QSize(0, 0));
+    QVERIFY(control<SpriteView>(wizard.get(), "Sprite")->sprite().isEmpty());
     QCOMPARE(control<QLabel>(wizard.get(), "instruct")->text(), QStringLiteral("Select the bitmap for the normal sprite."));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 0"));
     auto* next = control<QPushButton>(wizard.get(), "NextBut");
@@ -316,6 +322,52 @@ void WizardSteps::closingClosesTheOtherWindows()
     QVERIFY(wizard->close());
     QVERIFY(!wizard->isVisible());
     QTRY_VERIFY(!harness::openWindow<SettingsWindow>());
+}
+
+void WizardSteps::nothingOverlaps_data()
+{
+    QTest::addColumn<QSize>("size");  // empty: the window's minimum
+    QTest::addColumn<int>("step");
+    QTest::newRow("minimum at step 1") << QSize() << 1;
+    QTest::newRow("minimum at step 5") << QSize() << 5;
+    QTest::newRow("wide and low") << QSize(1400, 0) << 3;
+    QTest::newRow("large") << QSize(1200, 900) << 2;
+}
+
+// Every control whole inside the window and clear of every other, at the
+// window's minimum size and larger, with a picture, the notes and the screen shown.
+void WizardSteps::nothingOverlaps()
+{
+    QFETCH(QSize, size);
+    QFETCH(int, step);
+
+    // A dark picture too tall for the screen: both notes have something to say.
+    QImage picture(30, 90, QImage::Format_RGB32);
+    picture.fill(qRgb(20, 20, 20));
+    picture.setPixel(3, 3, qRgb(0, 0, 0));
+    for (int k = 1; k < step; ++k)
+        click("NextBut");
+    wizard->takeIn(spriteFromImage(picture));
+    const QSize minimum = wizard->minimumSize();
+    QVERIFY(minimum.width() >= 424 && minimum.height() >= 202);
+    wizard->resize(size.isEmpty() ? minimum : size.expandedTo(minimum));
+    QTRY_COMPARE(wizard->size(), size.isEmpty() ? minimum : size.expandedTo(minimum));
+    QCoreApplication::processEvents();
+
+    QList<QWidget*> shown;
+    for (QWidget* child : wizard->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->isVisible())
+            shown << child;
+    QVERIFY(shown.size() >= 12);
+    for (QWidget* a : shown) {
+        QVERIFY2(wizard->rect().contains(a->geometry()), qPrintable(a->objectName()));
+        if (qobject_cast<QLabel*>(a))  // no text cut short
+            QVERIFY2(a->height() >= a->minimumSizeHint().height(), qPrintable(a->objectName()));
+        for (QWidget* b : shown)
+            if (a != b)
+                QVERIFY2(!a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + QStringLiteral(" over ") + b->objectName()));
+    }
 }
 
 QTEST_MAIN(WizardSteps)
