@@ -32,8 +32,7 @@
 
 namespace {
 
-constexpr int kDesignWidth = 424;   // the window's size before it grew the screen preview
-constexpr int kDesignHeight = 202;
+constexpr int kDesignWidth = 424;   // the window's width before it grew the screen preview
 constexpr int kStartWidth = 600;
 constexpr int kStartHeight = 320;
 constexpr int kButtonHeight = 25;
@@ -107,10 +106,16 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     OpenBut->setToolTip(QStringLiteral("Open an enemy source file (Ctrl+O)"));
     SpriteNote = makeLabel(this, "SpriteNote", QString());
     SpriteNote->setWordWrap(true);
+    SpriteNote->setMinimumHeight(SpriteNote->fontMetrics().lineSpacing() * 2);
+    SpriteNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Screen = new ScreenPreview(this);
     ScreenNote = makeLabel(this, "ScreenNote", QString());
     ScreenNote->setWordWrap(true);
     ScreenNote->setFixedWidth(Screen->width());
+    // Room for the longest note kept whether or not one is shown, so that the
+    // layout never has to find it while the window is at its smallest.
+    ScreenNote->setMinimumHeight(ScreenNote->fontMetrics().lineSpacing() * 3);
+    ScreenNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Line1 = makeLine(this, "Line1", QPalette::Dark);
     Line2 = makeLine(this, "Line2", QPalette::Light);
 
@@ -160,9 +165,11 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     window->addLayout(separator);
     window->addLayout(buttons);
 
-    // Never smaller than the window always was, and everything shown at its
-    // minimum; the room it starts with goes to the picture box.
-    setMinimumSize(minimumSizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
+    // Never narrower than the window always was, and never so small that a
+    // note, as it changes, would have no room; the room it starts with goes
+    // to the picture box.
+    window->addStrut(kDesignWidth);
+    window->setSizeConstraint(QLayout::SetMinimumSize);
     resize(sizeHint().expandedTo(QSize(kStartWidth, kStartHeight)));
 
     connect(Sprite, &SpriteView::scaleTextChanged, this, &WizardWindow::showSpriteNote);

@@ -348,8 +348,11 @@ void WizardSteps::nothingOverlaps()
     for (int k = 1; k < step; ++k)
         click("NextBut");
     wizard->takeIn(spriteFromImage(picture));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const QSize minimum = wizard->minimumSize();
     QVERIFY(minimum.width() >= 424 && minimum.height() >= 202);
+    QVERIFY(!control<QLabel>(wizard.get(), "ScreenNote")->text().isEmpty());
+    QVERIFY(!control<QLabel>(wizard.get(), "SpriteNote")->text().isEmpty());
     wizard->resize(size.isEmpty() ? minimum : size.expandedTo(minimum));
     QTRY_COMPARE(wizard->size(), size.isEmpty() ? minimum : size.expandedTo(minimum));
     QCoreApplication::processEvents();
