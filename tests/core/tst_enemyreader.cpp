@@ -21,6 +21,7 @@
 #include "EnemySource.h"
 #include "EnemyText.h"
 #include "Rules.h"
+#include "SlimeEnemy.h"
 #include "SpriteRows.h"
 
 using palvorn::Enemy;
@@ -42,30 +43,6 @@ QByteArray readAll(const QString& path)
 QByteArray golden()
 {
     return readAll(QStringLiteral(PALVORN_TEST_DATA "/Slime.asm"));
-}
-
-// The enemy data/Slime.asm holds, as reading it must give it.
-Enemy slime()
-{
-    Enemy e;
-    e.sprites = {sprite(8, {"..XXXX..", "XXXXXXXX", "X......X"}), sprite(8, {"XXXX....", "....XXXX"}),
-                 sprite(8, {"......XX", "XX......"}), sprite(8, {"XXXXXXXX", "........"}),
-                 sprite(8, {".X.X.X.X", "X.X.X.X."})};
-    palvorn::EnemySettings& s = e.settings;
-    s.name = "Slime";
-    s.itemText = "Heal Leaf";
-    s.item = 1;
-    s.minHP = "20";
-    s.maxHP = "65";
-    s.money = "15";
-    s.highDefense = 5;
-    s.lowDefense = 4;
-    s.highAttack = 6;
-    s.lowAttack = 3;
-    s.specialAttack = 7;
-    s.blockChance = 3;
-    s.attacks = 5;
-    return e;
 }
 
 std::string written(const Enemy& enemy)
@@ -110,7 +87,7 @@ QByteArray withValues(const QByteArray& values)
 // than one byte.
 QByteArray wideHurt()
 {
-    Enemy e = slime();
+    Enemy e = slimeEnemy();
     e.sprites[4] = sprite(16, {".X.X.X.X.X.X.X.X", "X.X.X.X.X.X.X.X."});
     return QByteArray::fromStdString(written(e));
 }
@@ -248,7 +225,7 @@ void TestEnemyReader::slimeFile()
     QFETCH(QByteArray, text);
 
     const Enemy read = palvorn::readEnemySource(text.toStdString());
-    QCOMPARE(read, slime());
+    QCOMPARE(read, slimeEnemy());
     QCOMPARE(palvorn::checkEnemy(read, false), std::nullopt);
     QCOMPARE(QByteArray::fromStdString(written(read)), golden());
 }
@@ -343,7 +320,7 @@ void TestEnemyReader::edgeEnemies()
 {
     QFETCH(EnemyChange, change);
 
-    Enemy original = slime();
+    Enemy original = slimeEnemy();
     change(original);
     QCOMPARE(palvorn::checkEnemy(original, false), std::nullopt);
     const std::string text = written(original);
@@ -592,7 +569,7 @@ void TestEnemyReader::file()
     try {
         const Enemy read = palvorn::readEnemyFile(path.toStdString());
         QVERIFY2(reason.isEmpty(), "the file was read");
-        QCOMPARE(read, slime());
+        QCOMPARE(read, slimeEnemy());
     } catch (const palvorn::EnemyFileError& e) {
         QVERIFY2(!reason.isEmpty(), e.what());
         QCOMPARE(QString::fromStdString(e.path().string()), path);
@@ -635,7 +612,7 @@ void TestEnemyReader::describeLines()
     QFETCH(EnemyChange, change);
     QFETCH(QStringList, lines);
 
-    Enemy e = slime();
+    Enemy e = slimeEnemy();
     change(e);
     const QStringList text = QString::fromStdString(palvorn::describeEnemy(e)).split('\n');
     for (const QString& line : lines)

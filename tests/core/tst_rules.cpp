@@ -9,6 +9,7 @@
 
 #include "Create.h"
 #include "Rules.h"
+#include "SlimeEnemy.h"
 #include "SpriteRows.h"
 
 using palvorn::Enemy;
@@ -16,30 +17,6 @@ using Change = std::function<void(Enemy&)>;
 Q_DECLARE_METATYPE(Change)
 
 namespace {
-
-// The Slime enemy of tests/core/data/Slime.asm as the windows hold it.
-Enemy slime()
-{
-    Enemy e;
-    e.sprites = {sprite(8, {"..XXXX..", "XXXXXXXX", "X......X"}), sprite(8, {"XXXX....", "....XXXX"}),
-                 sprite(8, {"......XX", "XX......"}), sprite(8, {"XXXXXXXX", "........"}),
-                 sprite(8, {".X.X.X.X", "X.X.X.X."})};
-    palvorn::EnemySettings& s = e.settings;
-    s.name = "Slime";
-    s.itemText = "Heal Leaf";
-    s.item = 1;
-    s.minHP = "20";
-    s.maxHP = "65";
-    s.money = "15";
-    s.highDefense = 5;
-    s.lowDefense = 4;
-    s.highAttack = 6;
-    s.lowAttack = 3;
-    s.specialAttack = 7;
-    s.blockChance = 3;
-    s.attacks = 5;
-    return e;
-}
 
 QByteArray golden()
 {
@@ -206,7 +183,7 @@ void TestRules::checks()
     QFETCH(QString, title);
     QFETCH(QString, text);
 
-    Enemy enemy = slime();
+    Enemy enemy = slimeEnemy();
     change(enemy);
     const auto refusal = palvorn::checkEnemy(enemy, false);
     QCOMPARE(refusal ? QString::fromStdString(refusal->title) : QString(), title);
@@ -238,7 +215,7 @@ void TestRules::fileValuesFollowTheCurrentFields()
     QFETCH(Change, change);
     QFETCH(QList<int>, expected);
 
-    Enemy enemy = slime();
+    Enemy enemy = slimeEnemy();
     change(enemy);
     const palvorn::EnemyValues v = palvorn::fileValues(enemy);
     QCOMPARE((QList<int>{v.minHP, v.increment, v.itemPosition + 1, v.money, v.robotY, v.robotX, v.robotTo}),
@@ -250,7 +227,7 @@ void TestRules::createWritesTheGoldenFileAndStartsOnce()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QStringList starts;
-    const auto outcome = palvorn::create(slime(), dir.path().toStdString(),
+    const auto outcome = palvorn::create(slimeEnemy(), dir.path().toStdString(),
                                          [&starts](const std::string& name, const std::filesystem::path& folder) {
                                              starts << QString::fromStdString(name) + '@' + QString::fromStdString(folder.string());
                                              return std::string();
@@ -297,7 +274,7 @@ void TestRules::createOutcomes()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    Enemy enemy = slime();
+    Enemy enemy = slimeEnemy();
     change(enemy);
     int started = 0;
     const auto outcome = palvorn::create(enemy, QDir(dir.path()).filePath(folder).toStdString(),
