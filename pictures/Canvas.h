@@ -14,26 +14,23 @@ namespace pictures {
 // How one pixel comes out. Invalid: a palette index past its palette.
 enum Look : std::uint8_t { Clear = 0, Set = 1, Marked = 2, Invalid = 3 };
 
-// The pixel rule on 8-bit channels (alpha 255 is opaque).
+// The pixel rule on 8-bit channels (alpha 255 is opaque). Branch-free: it
+// runs once a pixel.
 constexpr Look look8(unsigned r, unsigned g, unsigned b, unsigned a)
 {
-    if (a == 0)
-        return Clear;
-    if (a == 255 && (r | g | b) == 0)
-        return Set;
-    // 0.299 R + 0.587 G + 0.114 B < 63.75, in integers.
-    return 299 * r + 587 * g + 114 * b < 63750 ? Marked : Clear;
+    const unsigned set = unsigned(a == 255) & unsigned((r | g | b) == 0);
+    // 0.299 R + 0.587 G + 0.114 B < 63.75, in integers; never for alpha 0.
+    const unsigned dark = unsigned(a != 0) & unsigned(299 * r + 587 * g + 114 * b < 63750);
+    return Look(set | (dark & ~set) << 1);
 }
 
 // The same on 16-bit channels (alpha 65535 is opaque): a 16-bit picture is
 // judged at its own precision, so 1/65535 is not black.
 constexpr Look look16(unsigned r, unsigned g, unsigned b, unsigned a)
 {
-    if (a == 0)
-        return Clear;
-    if (a == 65535 && (r | g | b) == 0)
-        return Set;
-    return 299u * r + 587u * g + 114u * b < 16383750u ? Marked : Clear;
+    const unsigned set = unsigned(a == 65535) & unsigned((r | g | b) == 0);
+    const unsigned dark = unsigned(a != 0) & unsigned(299u * r + 587u * g + 114u * b < 16383750u);
+    return Look(set | (dark & ~set) << 1);
 }
 
 // Why a decoder stopped; turned into a PictureError naming the file by the
@@ -69,21 +66,24 @@ public:
         std::uint8_t* s = setRow(y);
         std::uint8_t* m = markRow(y);
         unsigned bad = 0;
-        int x = 0;
-        for (int byte = 0; byte < perRow_; ++byte) {
+        const auto pack = [&](int x, int count, int byte) {
             unsigned sb = 0;
             unsigned mb = 0;
-            const int end = x + 8 <= width_ ? x + 8 : width_;
-            const int shift = x + 8 - end;
-            for (; x < end; ++x) {
-                const unsigned look = lookAt(x);
+            for (int k = 0; k < count; ++k) {
+                const unsigned look = lookAt(x + k);
                 sb = sb << 1 | (look & 1u);
-                mb = mb << 1 | (look >> 1 & 1u);
-                bad |= look == Invalid;
+                mb = mb << 1 | (look >> 1);
+                bad |= unsigned(look == Invalid);
             }
-            s[byte] = std::uint8_t((sb & ~mb) << shift);
-            m[byte] = std::uint8_t((mb & ~sb) << shift);
-        }
+            // Invalid has both bits; it is in neither plane.
+            s[byte] = std::uint8_t((sb & ~mb) << (8 - count));
+            m[byte] = std::uint8_t((mb & ~sb) << (8 - count));
+        };
+        const int whole = width_ / 8;
+        for (int byte = 0; byte < whole; ++byte)
+            pack(byte * 8, 8, byte);  // a fixed count: unrolled
+        if (width_ % 8)
+            pack(whole * 8, width_ % 8, whole);
         return bad == 0;
     }
 
