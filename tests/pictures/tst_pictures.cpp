@@ -286,6 +286,8 @@ private slots:
     void bitmapAlpha();
     void runLengthSkips_data();
     void runLengthSkips();
+    void gifScreens_data();
+    void gifScreens();
     void images_data();
     void images();
     void bounds_data();
@@ -385,6 +387,8 @@ void PictureTests::messages_data()
     QTest::newRow("bitmap holding JPEG") << bmpHeader(4, 4, 0, 4) + QByteArray(16, '\0') << Kind::Unsupported
                                          << QStringList{"holding a JPEG picture", "BMP, PNG or GIF"};
     QTest::newRow("no such file") << QByteArray() << Kind::Unreadable << QStringList{"could not be read"};
+    QTest::newRow("a folder") << QByteArray("<folder>") << Kind::Unreadable
+                              << QStringList{"could not be read: it is a folder."};
 }
 
 // Each kind of refusal says why, naming the file as given, for a file and
@@ -397,8 +401,12 @@ void PictureTests::messages()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("sprite one.png");
-    if (!bytes.isNull())
+    if (bytes == "<folder>") {
+        QVERIFY(QDir(dir.path()).mkdir("sprite one.png"));
+        bytes = QByteArray();  // nothing to drop
+    } else if (!bytes.isNull()) {
         writeFile(path, bytes);
+    }
 
     QString message;
     QCOMPARE(refusal([&] { takePictureFile(path); }, &message), kind);
@@ -488,6 +496,43 @@ void PictureTests::runLengthSkips()
     for (int y = 0; y < rows.size(); ++y)
         for (int x = 0; x < rows[y].size(); ++x)
             QVERIFY2(taken.sprite.pixel(x, y) == (rows[y][x] == '#'), qPrintable(QString("%1,%2").arg(x).arg(y)));
+}
+
+void PictureTests::gifScreens_data()
+{
+    QTest::addColumn<int>("screenWidth");
+    QTest::addColumn<int>("screenHeight");
+    QTest::addColumn<QSize>("size");
+    // gif-offset-5x6.gif: a 5 x 6 frame at (3, 2) on a 10 x 9 screen.
+    QTest::newRow("screen of no size: the frame's extent") << 0 << 0 << QSize(8, 8);
+    QTest::newRow("screen cutting the frame") << 6 << 4 << QSize(6, 4);
+    QTest::newRow("screen left of the frame") << 2 << 9 << QSize(2, 9);
+}
+
+// The first frame lies on the screen at its offset: a screen of no size is
+// the frame's extent, and a smaller screen cuts the frame.
+void PictureTests::gifScreens()
+{
+    QFETCH(int, screenWidth);
+    QFETCH(int, screenHeight);
+    QFETCH(QSize, size);
+    const QByteArray original = readAll(QDir(kEncodings).filePath("gif-offset-5x6.gif"));
+    QVERIFY(original.size() > 13);
+    const TakenPicture whole = takePictureData(original, "whole.gif");
+    QCOMPARE(whole.sprite.width(), 10);
+    QCOMPARE(whole.sprite.height(), 9);
+
+    QByteArray patched = original;
+    qToLittleEndian<quint16>(quint16(screenWidth), patched.data() + 6);
+    qToLittleEndian<quint16>(quint16(screenHeight), patched.data() + 8);
+    const TakenPicture taken = takePictureData(patched, "patched.gif");
+    QCOMPARE(taken.sprite.width(), size.width());
+    QCOMPARE(taken.sprite.height(), size.height());
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            QVERIFY2(taken.sprite.pixel(x, y) == whole.sprite.pixel(x, y), qPrintable(QString("%1,%2").arg(x).arg(y)));
+            QVERIFY2(taken.marked.pixel(x, y) == whole.marked.pixel(x, y), qPrintable(QString("%1,%2").arg(x).arg(y)));
+        }
 }
 
 void PictureTests::images_data()
@@ -651,6 +696,9 @@ void PictureTests::hostile_data()
     QByteArray hugeHeader = rgb24;
     qToLittleEndian<quint32>(0x00200028, hugeHeader.data() + 14);
     QTest::newRow("header size past the file") << hugeHeader << Kind::Damaged;
+    QByteArray header56 = rgb24;  // a longer header would reach into the pixels
+    qToLittleEndian<quint32>(56, header56.data() + 14);
+    QTest::newRow("header size 56 reaching into the pixels") << header56 << Kind::Damaged;
     QByteArray oddHeader = rgb24;
     qToLittleEndian<quint32>(41, oddHeader.data() + 14);
     QTest::newRow("header size 41") << oddHeader << Kind::Damaged;
