@@ -58,8 +58,7 @@ public:
     int height() const { return height_; }
 
     // Row y from `lookAt(x)` for x in 0..width-1, eight pixels a byte.
-    // Returns false if any pixel was Invalid (nothing else is changed then
-    // than that row).
+    // False if any pixel was Invalid (the caller refuses the picture).
     template <class LookAt>
     bool packRow(int y, LookAt lookAt)
     {
