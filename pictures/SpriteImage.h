@@ -1,11 +1,11 @@
 #pragma once
-// Turns a decoded picture into a sprite by the one pixel rule of the tool.
+// Old entry, kept only until the windows take pictures through
+// TakePicture.h; it will be removed.
 
 #include <QImage>
 
 #include "Sprite.h"
 
-// A pixel is set exactly when it is pure black (red, green, blue all 0) and,
-// for a picture with alpha, fully opaque: the picture is judged as it looks on
-// white, so a transparent pixel is clear whatever colour it stores.
+// takeImage(image).sprite; the empty sprite for a null image or one
+// takeImage refuses (over the size bound).
 palvorn::Sprite spriteFromImage(const QImage& image);

@@ -6,7 +6,8 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libbenchmark-dev
+  libbenchmark-dev netpbm
+  libspng-dev libgif-dev
   pasmo libtifiles-dev
   imagemagick
   clang libclang-rt-14-dev

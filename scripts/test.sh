@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up and builds the project, then runs every test: the suite, the same
 # suite built with AddressSanitizer and UndefinedBehaviorSanitizer, and a
-# short fuzz run of picture loading over its committed inputs.
+# short fuzz run of picture taking and enemy file reading over their
+# committed inputs.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -48,29 +49,43 @@ else
   failed=$((failed + 1))
 fi
 
-# Picture loading fuzzed for a bounded time from the committed seeds and
-# past finds; new inputs go to a scratch folder, a crash to build-fuzz/.
+# Picture taking and enemy file reading fuzzed for a bounded time, split
+# between the targets (any bytes from bitmap seeds, the PNG path, the GIF
+# path, the enemy file reader), each from its committed seeds and every past
+# find; new inputs go to a scratch folder, a find to build-fuzz/.
+# Each entry: target:seeds:dictionary:past finds.
+fuzz_targets=(fuzz_picture:corpus::regressions fuzz_png:corpus-png:png.dict:regressions
+  fuzz_gif:corpus-gif:gif.dict:regressions fuzz_reader:corpus-reader:reader.dict:regressions-reader)
+fuzz_seconds=7  # each: 28 in all
 echo "=== fuzz: configuring and building build-fuzz with clang"
-scratch=$(mktemp -d)
 if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DPALVORN_FUZZ=ON >/dev/null && cmake --build "$root/build-fuzz" --target fuzz_picture; }; then
+  -DPALVORN_FUZZ=ON >/dev/null && cmake --build "$root/build-fuzz" --target fuzz_picture fuzz_png fuzz_gif fuzz_reader; }; then
   closing+=("fuzz: build-fuzz did not build")
   failures=$((failures + 1))
   failed=$((failed + 1))
-elif ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=32 "$root/build-fuzz/fuzz/fuzz_picture" \
-  -max_total_time=30 -rss_limit_mb=300 -timeout=10 -print_final_stats=1 \
-  -artifact_prefix="$root/build-fuzz/" "$scratch" "$root/fuzz/corpus" "$root/fuzz/regressions" \
-  >"$root/build-fuzz/fuzz.log" 2>&1; then
-  runs=$(grep -E 'number_of_executed_units' "$root/build-fuzz/fuzz.log" | awk '{print $2}' || true)
-  closing+=("fuzz: no crash in ${runs:-?} runs")
-  passed=$((passed + 1))
 else
-  grep -v '^libpng error' "$root/build-fuzz/fuzz.log" | tail -n 60
-  closing+=("fuzz: FAILED, see build-fuzz/fuzz.log and the crash- file beside it")
-  failures=$((failures + 1))
-  failed=$((failed + 1))
+  for entry in "${fuzz_targets[@]}"; do
+    IFS=: read -r target seeds dict finds <<<"$entry"
+    scratch=$(mktemp -d)
+    log="$root/build-fuzz/$target.log"
+    options=(-max_total_time=$fuzz_seconds -rss_limit_mb=300 -timeout=10 -print_final_stats=1
+      -artifact_prefix="$root/build-fuzz/$target-")
+    if [ -n "$dict" ]; then options+=(-dict="$root/fuzz/$dict"); fi
+    echo "=== fuzz: $target for $fuzz_seconds seconds"
+    if ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=32 "$root/build-fuzz/fuzz/$target" "${options[@]}" \
+      "$scratch" "$root/fuzz/$seeds" "$root/fuzz/$finds" >"$log" 2>&1; then
+      runs=$(grep -E 'number_of_executed_units' "$log" | awk '{print $2}' || true)
+      closing+=("fuzz: $target, no crash in ${runs:-?} runs")
+      passed=$((passed + 1))
+    else
+      tail -n 60 "$log"
+      closing+=("fuzz: $target FAILED, see $log and the $target-crash- file beside it")
+      failures=$((failures + 1))
+      failed=$((failed + 1))
+    fi
+    rm -rf "$scratch"
+  done
 fi
-rm -rf "$scratch"
 
 echo "=== summary: suite, sanitizer suite, fuzz run"
 printf '%s\n' "${closing[@]}"

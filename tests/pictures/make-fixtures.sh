@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Makes the bitmaps of data/encodings/ and their oracles, a few pictures in
-# other formats in data/formats/; then checks that every bitmap really has
-# the encoding its name promises.
+# Makes the bitmaps, PNGs and GIFs of data/encodings/ and their oracles, a
+# few pictures in other formats in data/formats/; then checks that every
+# file really has the encoding its name promises.
 #
 # Each NAME.bmp is written by ImageMagick (or, where ImageMagick writes no
-# such file, rewritten bytewise by the perl below from one it wrote), and
-# NAME.pbm is ImageMagick's own reading of NAME.bmp, seen on white with every
-# colour but pure black made white: the expected sprite, packed the same way.
+# such file, rewritten bytewise by the perl below from one it wrote); each
+# png-NAME.png and gif-NAME.gif is written by ImageMagick. NAME.pbm is
+# ImageMagick's own reading of the file, seen on white with every colour but
+# pure black made white: the expected sprite, packed the same way. It reads
+# 16-bit PNGs at 16 bits, so 1/65535 is not black there.
 # Where ImageMagick 6 misreads a file it wrote, the oracle is its reading of
 # the same picture in a form it reads right (noted at the recipe).
 # The fixtures are committed so that the test does not depend on the
@@ -15,7 +17,7 @@
 # Needs: bash, awk, perl, ImageMagick's convert and identify.
 set -euo pipefail
 cd "$(dirname "$0")/data/encodings"
-rm -f ./*.bmp ./*.pbm
+rm -f ./*.bmp ./*.png ./*.gif ./*.pbm
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -49,10 +51,64 @@ alpha() {
   }'
 }
 
+# The same at 16 bits a channel: black, white, values that only the low
+# byte tells from black, a dark grey marked, green, red.
+pattern16() {
+  awk -v W="$1" -v H="$2" -v GREY="$3" 'BEGIN {
+    if (GREY) split("0|65535|1|255|256|2056|16000|32768", C, "|")
+    else split("0 0 0|65535 65535 65535|0 0 1|255 255 255|0 256 0|2056 2056 2056|16000 16000 16000|0 32768 0|65535 0 0", C, "|")
+    N = GREY ? 8 : 9
+    print GREY ? "P2" : "P3"; print W, H; print 65535
+    for (y = 0; y < H; y++) {
+      line = ""
+      for (x = 0; x < W; x++) line = line C[(x * 7 + y * 3 + int(x * y / 3)) % N + 1] " "
+      print line
+    }
+  }'
+}
+
+# Alpha at 16 bits: opaque, clear, one short of opaque, the low byte short
+# of opaque, nearly clear, half.
+alpha16() {
+  awk -v W="$1" -v H="$2" 'BEGIN {
+    split("65535|0|65534|65280|1|32768", A, "|")
+    print "P2"; print W, H; print 65535
+    for (y = 0; y < H; y++) {
+      line = ""
+      for (x = 0; x < W; x++) line = line A[(x * 5 + y) % 6 + 1] " "
+      print line
+    }
+  }'
+}
+
+# Grey levels at 8 bits: black, white, near-blacks, greys either side of a
+# quarter.
+grey() {
+  awk -v W="$1" -v H="$2" 'BEGIN {
+    split("0|255|1|8|30|63|64|128", C, "|")
+    print "P2"; print W, H; print 255
+    for (y = 0; y < H; y++) {
+      line = ""
+      for (x = 0; x < W; x++) line = line C[(x * 7 + y * 3 + int(x * y / 3)) % 8 + 1] " "
+      print line
+    }
+  }'
+}
+
 # The 20 and the 6 colours as palette pictures, so that an 8-bit or 4-bit
 # file keeps its depth even when the picture itself uses few colours.
 pattern 20 1 20 >"$tmp/pal20.ppm"
 pattern 6 1 6 >"$tmp/pal6.ppm"
+
+# oracles SEEN NAME: NAME.pbm, the sprite: black exactly where SEEN is
+# opaque pure black; NAME.marks.pbm, the marks: black where a pixel is not
+# that, not fully clear, and its luminance is under a quarter.
+oracles() {
+  convert "$1" -background white -alpha remove -fill white +opaque black pbm:"$2.pbm"
+  convert "$1" -alpha set \
+    -fx "(a > 0 && !(a == 1 && r == 0 && g == 0 && b == 0) && 0.299*r + 0.587*g + 0.114*b < 0.25) ? 0 : 1" \
+    -alpha off pbm:"$2.marks.pbm"
+}
 
 # perl helpers: rewrite an uncompressed bitmap ImageMagick wrote.
 craft() {
@@ -175,7 +231,7 @@ make() {
     topdown24) convert "$src" -type truecolor BMP3:"$tmp/x.bmp" && craft topdown "$tmp/x.bmp" "$out" ;;
     *) echo "unknown encoding $name" >&2; exit 1 ;;
   esac
-  convert "$seen" -background white -alpha remove -fill white +opaque black pbm:"${out%.bmp}.pbm"
+  oracles "$seen" "${out%.bmp}"
 }
 
 encodings=(pal1 pal1inverted pal4 pal8 rle4 rle8 rgb565 rgb565info rgb555 rgb555plain argb1555 argb4444
@@ -187,21 +243,96 @@ for e in pal1 pal4 rle4 rle8 rgb24; do make "$e" 333 111; done
 for e in pal1 rgb565 rgb565info argb32 topdown24; do make "$e" 1001 3; make "$e" 3 1001; done
 make argb32 101 37
 
-# Pictures in other formats Qt decodes, which the loader refuses, and a
-# bitmap under a name that says otherwise, which it loads by its content.
+# make_other NAME W H: one PNG or GIF fixture by its encoding's recipe, then
+# its oracle.
+make_other() {
+  local name=$1 w=$2 h=$3 src="$tmp/src.ppm" seen out
+  case $name in png-*) out="$1-$2x$3.png" ;; *) out="$1-$2x$3.gif" ;; esac
+  seen=$out
+  pattern "$w" "$h" 20 >"$tmp/pal20src.ppm"
+  pattern "$w" "$h" 6 >"$src"
+  alpha "$w" "$h" >"$tmp/alpha.pgm"
+  grey "$w" "$h" >"$tmp/grey.pgm"
+  pattern16 "$w" "$h" 0 >"$tmp/rgb16.ppm"
+  pattern16 "$w" "$h" 1 >"$tmp/grey16.pgm"
+  alpha16 "$w" "$h" >"$tmp/alpha16.pgm"
+  local with_alpha=("$src" "$tmp/alpha.pgm" -alpha off -compose CopyOpacity -composite)
+  local grey_alpha=("$tmp/grey.pgm" "$tmp/alpha.pgm" -alpha off -compose CopyOpacity -composite -colorspace gray)
+  local deep_alpha=("$tmp/rgb16.ppm" "$tmp/alpha16.pgm" -alpha off -compose CopyOpacity -composite -depth 16)
+  local deep_grey_alpha=("$tmp/grey16.pgm" "$tmp/alpha16.pgm" -alpha off -compose CopyOpacity -composite
+    -colorspace gray -depth 16)
+  # Opaque but for the black pixels, made fully clear by one colour key: no
+  # pixel may be set.
+  local keyed=("$src" -transparent black)
+  case $name in
+    png-pal8) convert "$tmp/pal20src.ppm" +dither -remap "$tmp/pal20.ppm" -define png:bit-depth=8 PNG8:"$out" ;;
+    png-pal4) convert "$src" +dither -remap "$tmp/pal6.ppm" -define png:bit-depth=4 -define png:color-type=3 \
+      PNG8:"$out" ;;
+    png-paltrns) convert "${with_alpha[@]}" -type PaletteAlpha -define png:bit-depth=8 "png:$out" ;;
+    png-grey1) convert "$src" -type bilevel -define png:bit-depth=1 -define png:color-type=0 "png:$out" ;;
+    png-grey8) convert "$tmp/grey.pgm" -colorspace gray -define png:bit-depth=8 -define png:color-type=0 "png:$out" ;;
+    png-greytrns) convert "$tmp/grey.pgm" -colorspace gray -transparent black -define png:bit-depth=8 \
+      -define png:color-type=0 "png:$out" ;;
+    png-grey16) convert "$tmp/grey16.pgm" -colorspace gray -depth 16 -define png:bit-depth=16 \
+      -define png:color-type=0 "png:$out" ;;
+    png-greyalpha8) convert "${grey_alpha[@]}" -define png:bit-depth=8 -define png:color-type=4 "png:$out" ;;
+    png-greyalpha16) convert "${deep_grey_alpha[@]}" -define png:bit-depth=16 -define png:color-type=4 "png:$out" ;;
+    png-rgb8) convert "$src" PNG24:"$out" ;;
+    png-rgbtrns) convert "${keyed[@]}" PNG24:"$out" ;;
+    png-rgb16) convert "$tmp/rgb16.ppm" -depth 16 PNG48:"$out" ;;
+    png-rgba8) convert "${with_alpha[@]}" PNG32:"$out" ;;
+    png-rgba16) convert "${deep_alpha[@]}" PNG64:"$out" ;;
+    png-adam7pal4) convert "$src" +dither -remap "$tmp/pal6.ppm" -interlace PNG -define png:bit-depth=4 \
+      -define png:color-type=3 PNG8:"$out" ;;
+    png-adam7grey1) convert "$src" -type bilevel -interlace PNG -define png:bit-depth=1 -define png:color-type=0 \
+      "png:$out" ;;
+    png-adam7rgba8) convert "${with_alpha[@]}" -interlace PNG PNG32:"$out" ;;
+    png-adam7rgba16) convert "${deep_alpha[@]}" -interlace PNG PNG64:"$out" ;;
+    gif-pal) convert "$tmp/pal20src.ppm" +dither -remap "$tmp/pal20.ppm" "gif:$out" ;;
+    gif-trns) convert "${with_alpha[@]}" "gif:$out" ;;
+    gif-interlaced) convert "${with_alpha[@]}" -interlace GIF "gif:$out" ;;
+    # A frame smaller than the screen, at an offset; the oracle is the
+    # frame laid on its screen, clear around it.
+    gif-offset)
+      convert "$src" -repage "$((w + 5))x$((h + 3))+3+2" "gif:$out"
+      convert "$out" -coalesce PNG32:"$tmp/seen.png"
+      seen="$tmp/seen.png" ;;
+    *) echo "unknown encoding $name" >&2; exit 1 ;;
+  esac
+  oracles "$seen" "${out%.*}"
+}
+
+others=(png-pal8 png-pal4 png-paltrns png-grey1 png-grey8 png-greytrns png-grey16 png-greyalpha8 png-greyalpha16
+  png-rgb8 png-rgbtrns png-rgb16 png-rgba8 png-rgba16 png-adam7pal4 png-adam7grey1 png-adam7rgba8 png-adam7rgba16
+  gif-pal gif-trns gif-interlaced gif-offset)
+for e in "${others[@]}"; do
+  for w in $(seq 1 17); do make_other "$e" "$w" $((2 + (w * 5) % 7)); done
+done
+for e in png-adam7rgba8 png-pal4 gif-interlaced; do make_other "$e" 333 111; done
+
+# Pictures in formats that are not read, pictures under names that say
+# otherwise (taken by their content), and text named as a picture.
 rm -f ../formats/*
 mkdir -p ../formats
-for ext in png gif ico xpm; do convert argb32-13x4.bmp -strip "../formats/argb32-13x4.$ext"; done
+for ext in ico xpm jpg tif; do convert argb32-13x4.bmp -strip "../formats/argb32-13x4.$ext"; done
 convert rgb24-13x4.bmp ../formats/rgb24-13x4.ppm
 convert pal1-13x4.bmp ../formats/pal1-13x4.xbm
 cp rgb24-13x4.bmp ../formats/bitmap-named-as.png
 cp rgb24-13x4.pbm ../formats/bitmap-named-as.png.pbm
+cp rgb24-13x4.marks.pbm ../formats/bitmap-named-as.png.marks.pbm
+cp png-rgba8-13x4.png ../formats/png-named-as.gif
+cp png-rgba8-13x4.pbm ../formats/png-named-as.gif.pbm
+cp png-rgba8-13x4.marks.pbm ../formats/png-named-as.gif.marks.pbm
+cp gif-trns-13x4.gif ../formats/gif-named-as.bmp
+cp gif-trns-13x4.pbm ../formats/gif-named-as.bmp.pbm
+cp gif-trns-13x4.marks.pbm ../formats/gif-named-as.bmp.marks.pbm
+printf 'These are notes, not a picture.\n' >../formats/text-named-as.png
 
 # Each file's header against its name: header size, bits per pixel,
 # compression, height sign and, for bit fields, the red, green, blue and
 # alpha masks.
 fail=0
-for f in *.bmp; do
+for f in *.bmp; do  # bitmaps: header size, bits, compression, direction, masks
   got=$(perl -e 'open my $f, "<:raw", $ARGV[0]; read $f, my $b, 70;
     my ($hsz, $h, $bpp, $comp) = unpack("V x4 l< x2 v V", substr($b, 14, 20));
     ($h, $bpp, $comp) = (unpack("x6 s< x2 v", substr($b, 14, 12)), 0) if $hsz == 12;
@@ -217,6 +348,48 @@ for f in *.bmp; do
     rgb24) want="40 24 0 +" ;; xrgb32) want="40 32 0 +" ;; argb32) want="124 32 3 + ff0000/ff00/ff/ff000000" ;;
     os2) want="12 8 0 +" ;;
     topdown1) want="40 1 0 -" ;; topdown8) want="40 8 0 -" ;; topdown24) want="40 24 0 -" ;;
+  esac
+  if [ "$got" != "$want" ]; then echo "$f: has $got, wants $want" >&2; fail=1; fi
+done
+
+# PNGs: bit depth, colour type, interlacing and a transparency chunk.
+for f in png-*.png; do
+  got=$(perl -e 'open my $f, "<:raw", $ARGV[0]; local $/; my $b = <$f>;
+    my ($depth, $type, $il) = unpack("x24 C C x2 C", $b);
+    my $trns = index($b, "tRNS") >= 0 ? " tRNS" : "";
+    printf "%d %d %d%s", $depth, $type, $il, $trns' "$f")
+  name=${f%-*}
+  case $name in
+    png-pal8) want="8 3 0" ;; png-pal4) want="4 3 0" ;; png-paltrns) want="8 3 0 tRNS" ;;
+    png-grey1) want="1 0 0" ;; png-grey8) want="8 0 0" ;; png-greytrns) want="8 0 0 tRNS" ;; png-grey16) want="16 0 0" ;;
+    png-greyalpha8) want="8 4 0" ;; png-greyalpha16) want="16 4 0" ;;
+    png-rgb8) want="8 2 0" ;; png-rgbtrns) want="8 2 0 tRNS" ;; png-rgb16) want="16 2 0" ;;
+    png-rgba8) want="8 6 0" ;; png-rgba16) want="16 6 0" ;;
+    png-adam7pal4) want="4 3 1" ;; png-adam7grey1) want="1 0 1" ;; png-adam7rgba8) want="8 6 1" ;;
+    png-adam7rgba16) want="16 6 1" ;;
+  esac
+  if [ "$got" != "$want" ]; then echo "$f: has $got, wants $want" >&2; fail=1; fi
+done
+
+# GIFs: a transparent colour, interlacing, and the frame against the screen.
+for f in gif-*.gif; do
+  got=$(perl -e 'open my $f, "<:raw", $ARGV[0]; local $/; my $b = <$f>;
+    my ($sw, $sh, $flags) = unpack("x6 v v C", $b);
+    my $at = 13 + (($flags & 0x80) ? 3 * (2 << ($flags & 7)) : 0);
+    my $trns = "";
+    while (substr($b, $at, 1) eq "!") {
+      my $label = ord(substr($b, $at + 1, 1));
+      $trns = " transparent" if $label == 0xF9 && (ord(substr($b, $at + 3, 1)) & 1);
+      $at += 2;
+      while ((my $n = ord(substr($b, $at, 1))) > 0) { $at += $n + 1 } $at++;
+    }
+    my ($l, $t, $w, $h, $iflags) = unpack("v v v v C", substr($b, $at + 1, 9));
+    printf "%s%s%s", ($iflags & 0x40) ? "interlaced" : "sequential", $trns,
+      ($l || $t || $w != $sw || $h != $sh) ? " offset" : ""' "$f")
+  name=${f%-*}
+  case $name in
+    gif-pal) want="sequential" ;; gif-trns) want="sequential transparent" ;;
+    gif-interlaced) want="interlaced transparent" ;; gif-offset) want="sequential offset" ;;
   esac
   if [ "$got" != "$want" ]; then echo "$f: has $got, wants $want" >&2; fail=1; fi
 done

@@ -1,0 +1,98 @@
+#pragma once
+// What every picture fuzz target checks of one input: taken as a chosen
+// file and as dropped bytes, the outcome is the same; a picture taken is
+// within the bound, its marks never overlap its set pixels, and it packs
+// into the enemy file's text.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "EnemySource.h"
+#include "Sprite.h"
+#include "TakePicture.h"
+
+namespace fuzz {
+
+[[noreturn]] inline void fail(const char* what)
+{
+    std::fprintf(stderr, "picture fuzz target: %s\n", what);
+    std::abort();
+}
+
+inline void initialize(int* argc, char*** argv)
+{
+    static QCoreApplication app(*argc, *argv);
+}
+
+inline const QString& scratchFile()
+{
+    static const QString path =
+        QDir::temp().filePath(QStringLiteral("palvorn-fuzz-%1.pic").arg(QCoreApplication::applicationPid()));
+    return path;
+}
+
+struct Outcome {
+    std::optional<TakenPicture> picture;
+    PictureError::Kind kind{};
+    QString message;
+};
+
+template <class Take>
+Outcome outcomeOf(Take take)
+{
+    Outcome outcome;
+    try {
+        outcome.picture = take();
+    } catch (const PictureError& error) {
+        outcome.kind = error.kind();
+        outcome.message = error.message();
+    }
+    return outcome;
+}
+
+inline void takeBothWays(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    {
+        QFile file(scratchFile());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+            fail("cannot write the scratch file");
+    }
+    const Outcome fromFile = outcomeOf([] { return takePictureFile(scratchFile()); });
+    const Outcome fromBytes = outcomeOf([&] { return takePictureData(bytes, scratchFile()); });
+    if (fromFile.picture.has_value() != fromBytes.picture.has_value() || fromFile.kind != fromBytes.kind ||
+        fromFile.message != fromBytes.message)
+        fail("a file and the same bytes dropped are taken differently");
+    if (!fromFile.picture)
+        return;
+    const TakenPicture& taken = *fromFile.picture;
+    if (!(taken.sprite == fromBytes.picture->sprite) || !(taken.marked == fromBytes.picture->marked))
+        fail("a file and the same bytes dropped give different sprites");
+
+    const palvorn::Sprite& sprite = taken.sprite;
+    if (qint64(sprite.width()) * sprite.height() > kMaxPicturePixels || sprite.isEmpty())
+        fail("a picture outside the bound was taken");
+    if (taken.marked.width() != sprite.width() || taken.marked.height() != sprite.height())
+        fail("the marks do not measure as the sprite");
+    for (int y = 0; y < sprite.height(); ++y)
+        for (int i = 0; i < sprite.bytesPerRow(); ++i)
+            if (sprite.row(y)[i] & taken.marked.row(y)[i])
+                fail("a pixel is both set and marked");
+
+    std::string block;
+    palvorn::WriteImage(block, sprite);
+    palvorn::EnemyValues values;
+    values.name = "Fuzz";
+    values.sprites.fill(sprite);
+    if (palvorn::EnemySourceText(values).find(block) == std::string::npos)
+        fail("the sprite block is missing from the enemy file's text");
+}
+
+}  // namespace fuzz

@@ -1,0 +1,185 @@
+#include "TakePicture.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+
+#include "Decoders.h"
+
+using Kind = PictureError::Kind;
+
+PictureError::PictureError(Kind kind, const QString& message)
+    : std::runtime_error(message.toStdString()), kind_(kind)
+{
+}
+
+namespace pictures {
+namespace {
+
+enum class Format { Bmp, Png, Gif };
+
+bool startsWith(const QByteArray& head, const char* magic, qsizetype length)
+{
+    return head.size() >= length && std::memcmp(head.constData(), magic, size_t(length)) == 0;
+}
+
+// Pictures in other formats, by their opening bytes, so that they are told
+// apart from files that are no picture at all. Null when none matches.
+const char* otherFormat(const QByteArray& head)
+{
+    if (startsWith(head, "\xFF\xD8\xFF", 3))
+        return "a JPEG picture";
+    if (startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4))
+        return "a TIFF picture";
+    if (startsWith(head, "RIFF", 4) && head.mid(8, 4) == "WEBP")
+        return "a WebP picture";
+    if (head.mid(4, 4) == "ftyp" && (head.mid(8, 4) == "avif" || head.mid(8, 4) == "heic" ||
+                                     head.mid(8, 4) == "heix" || head.mid(8, 4) == "mif1"))
+        return "an AVIF or HEIF picture";
+    if (startsWith(head, "\0\0\0\x0CjP  ", 8) || startsWith(head, "\xFF\x4F\xFF\x51", 4))
+        return "a JPEG 2000 picture";
+    if (startsWith(head, "\xFF\x0A", 2) || startsWith(head, "\0\0\0\x0CJXL ", 8))
+        return "a JPEG XL picture";
+    if (startsWith(head, "\0\0\1\0", 4) || startsWith(head, "\0\0\2\0", 4))
+        return "an icon or cursor (ICO, CUR)";
+    if (startsWith(head, "8BPS", 4))
+        return "a Photoshop picture (PSD)";
+    if (startsWith(head, "qoif", 4))
+        return "a QOI picture";
+    if (startsWith(head, "/* XPM */", 9))
+        return "an XPM picture";
+    if (startsWith(head, "#define ", 8) && head.contains("_width"))
+        return "an XBM picture";
+    if (head.size() >= 3 && head[0] == 'P' && head[1] >= '1' && head[1] <= '7' && QChar::isSpace(uchar(head[2])))
+        return "a Netpbm picture (PBM, PGM, PPM)";
+    if (head.contains("<svg"))
+        return "an SVG drawing";
+    return nullptr;
+}
+
+Format sniff(ByteSource& source)
+{
+    QByteArray head(int(std::min<qint64>(source.size(), 1024)), '\0');
+    if (!source.readAt(0, head.data(), head.size()))
+        damaged();
+    if (head.isEmpty())
+        fail(Kind::NotAPicture, QStringLiteral("empty"));
+    if (startsWith(head, "BM", 2))
+        return Format::Bmp;
+    if (startsWith(head, "\x89PNG", 4)) {
+        if (!startsWith(head, "\x89PNG\r\n\x1A\n", 8))
+            damaged();  // line ends changed in transfer, or cut in the signature
+        return Format::Png;
+    }
+    if (startsWith(head, "GIF8", 4))
+        return Format::Gif;
+    if (const char* other = otherFormat(head))
+        fail(Kind::Unsupported, QString::fromLatin1(other));
+    fail(Kind::NotAPicture);
+}
+
+TakenPicture decode(ByteSource& source)
+{
+    switch (sniff(source)) {
+    case Format::Bmp:
+        return decodeBmp(source);
+    case Format::Png:
+        return decodePng(source);
+    case Format::Gif:
+        return decodeGif(source);
+    }
+    damaged();
+}
+
+const QString kFormats = QStringLiteral(" Pictures can be BMP, PNG or GIF files.");
+
+// The user's message for a failure; `subject` names the file ("The file
+// "x.png"") or the picture ("The picture"); `file` says which.
+PictureError toError(const Failure& failure, const QString& subject, bool file)
+{
+    QString text;
+    switch (failure.kind) {
+    case Kind::NotAPicture:
+        if (!file) {
+            text = QStringLiteral("There is no picture to take.");
+            break;
+        }
+        text = subject + (failure.detail == QLatin1String("empty") ? QStringLiteral(" is empty, not a picture.")
+                                                                  : QStringLiteral(" is not a picture.")) +
+               kFormats;
+        break;
+    case Kind::Unsupported:
+        text = QStringLiteral("%1 is %2, which cannot be read.").arg(subject, failure.detail) + kFormats;
+        break;
+    case Kind::Damaged:
+        text = subject + QStringLiteral(" is damaged or cut short.");
+        break;
+    case Kind::TooLarge: {
+        const QString size = QStringLiteral("%1 x %2").arg(failure.width).arg(failure.height);
+        const QString is = file ? QStringLiteral(" holds a picture of ") : QStringLiteral(" is ");
+        if (failure.width > palvorn::Sprite::kMaxSide || failure.height > palvorn::Sprite::kMaxSide)
+            text = subject + is + size + QStringLiteral(" pixels, longer than the limit of %1 pixels a side.")
+                                             .arg(palvorn::Sprite::kMaxSide);
+        else
+            text = subject + is + size + QStringLiteral(" pixels, larger than the limit of %1 x %1.")
+                                             .arg(kMaxPictureSide);
+        break;
+    }
+    case Kind::Unreadable:
+        text = QStringLiteral("%1 could not be read: %2.").arg(subject, failure.detail);
+        break;
+    }
+    return PictureError(failure.kind, text);
+}
+
+QString fileSubject(const QString& name)
+{
+    return QStringLiteral("The file \"%1\"").arg(name);
+}
+
+}  // namespace
+}  // namespace pictures
+
+TakenPicture takePictureFile(const QString& path)
+{
+    using namespace pictures;
+    const QString subject = fileSubject(QDir::toNativeSeparators(path));
+    try {
+        const QFileInfo info(path);
+        if (info.isDir())
+            fail(Kind::Unreadable, QStringLiteral("it is a folder"));
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            fail(Kind::Unreadable, file.errorString());
+        if (file.isSequential())
+            fail(Kind::Unreadable, QStringLiteral("it is not a regular file"));
+        ByteSource source(file);
+        return decode(source);
+    } catch (const Failure& failure) {
+        throw toError(failure, subject, true);
+    }
+}
+
+TakenPicture takePictureData(const QByteArray& bytes, const QString& nameForMessages)
+{
+    using namespace pictures;
+    try {
+        ByteSource source(bytes);
+        return decode(source);
+    } catch (const Failure& failure) {
+        throw toError(failure, fileSubject(nameForMessages), true);
+    }
+}
+
+TakenPicture takeImage(const QImage& image, const QString& nameForMessages)
+{
+    using namespace pictures;
+    try {
+        return decodeImage(image);
+    } catch (const Failure& failure) {
+        const QString subject = nameForMessages.isEmpty() ? QStringLiteral("The picture")
+                                                          : QStringLiteral("The picture \"%1\"").arg(nameForMessages);
+        throw toError(failure, subject, false);
+    }
+}
