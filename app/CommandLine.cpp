@@ -16,9 +16,8 @@
 #include "Enemy.h"
 #include "EnemyReader.h"
 #include "EnemyText.h"
-#include "PictureLoader.h"
 #include "Rules.h"
-#include "SpriteImage.h"
+#include "TakePicture.h"
 
 namespace {
 
@@ -225,10 +224,11 @@ int create(const std::vector<std::string>& args)
                                     std::to_string(pictures.size()) + " given");
     for (int i = 0; i < palvorn::kPoses; ++i) {
         const QString file = QString::fromLocal8Bit(pictures[static_cast<std::size_t>(i)].c_str());
-        const QImage picture = loadPicture(file);
-        if (picture.isNull())
-            return refuse(pictures[static_cast<std::size_t>(i)], "could not be read as a picture");
-        enemy.sprites[static_cast<std::size_t>(i)] = spriteFromImage(picture);
+        try {
+            enemy.sprites[static_cast<std::size_t>(i)] = takePictureFile(file).sprite;
+        } catch (const PictureError& e) {
+            return refuse(pictures[static_cast<std::size_t>(i)], e.message().toStdString());
+        }
     }
 
     // Absolute, so that what is reported says where the file went.

@@ -135,7 +135,8 @@ PictureError toError(const Failure& failure, const QString& subject, bool file)
 
 QString fileSubject(const QString& name)
 {
-    return QStringLiteral("The file \"%1\"").arg(name);
+    // Bytes without a file (pasted or dropped data) are just a picture.
+    return name.isEmpty() ? QStringLiteral("The picture") : QStringLiteral("The file \"%1\"").arg(name);
 }
 
 }  // namespace

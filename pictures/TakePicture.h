@@ -59,7 +59,7 @@ private:
 TakenPicture takePictureFile(const QString& path);
 
 // The same for a picture's bytes in memory (a dropped file's contents);
-// nameForMessages is how messages name it. Gives what takePictureFile gives
+// nameForMessages is how messages name it ("The picture" when empty). Gives what takePictureFile gives
 // for a file holding these bytes.
 TakenPicture takePictureData(const QByteArray& bytes, const QString& nameForMessages);
 

@@ -22,11 +22,10 @@
 
 #include "Create.h"
 #include "EnemyReader.h"
-#include "PictureLoader.h"
 #include "Platform.h"
 #include "Rules.h"
 #include "SettingsWindow.h"
-#include "SpriteImage.h"
+#include "TakePicture.h"
 #include "ScreenPreview.h"
 #include "SpriteView.h"
 
@@ -389,10 +388,17 @@ bool WizardWindow::takeMimeData(const QMimeData* data)
 {
     if (!data)
         return false;
-    // A picture itself comes first: a copied picture often carries its
-    // file's name as text as well.
+    // A picture's own bytes first, read by the same bounded decoders as a
+    // file; a copied picture often carries its file's name as text as well.
+    for (const char* format : {"image/png", "image/gif", "image/bmp", "image/x-bmp"}) {
+        if (data->hasFormat(QLatin1String(format))) {
+            takePicture([&] { return takePictureData(data->data(QLatin1String(format)), QString()); });
+            return true;
+        }
+    }
     if (data->hasImage()) {
-        takeImage(qvariant_cast<QImage>(data->imageData()));
+        const QImage picture = qvariant_cast<QImage>(data->imageData());
+        takePicture([&] { return takeImage(picture); });
         return true;
     }
     for (const QUrl& url : data->urls()) {
@@ -416,23 +422,19 @@ bool WizardWindow::takeMimeData(const QMimeData* data)
 
 void WizardWindow::takeFile(const QString& path)
 {
-    const QImage picture = loadPicture(path);
-    if (picture.isNull()) {
-        platform::warn(this, windowTitle(),
-                       QStringLiteral("The file \"%1\" could not be read as a bitmap.")
-                           .arg(QDir::toNativeSeparators(path)));
-        return;
-    }
-    takeIn(spriteFromImage(picture));
+    takePicture([&] { return takePictureFile(path); });
 }
 
-void WizardWindow::takeImage(const QImage& picture)
+void WizardWindow::takePicture(const std::function<TakenPicture()>& take)
 {
-    if (picture.isNull()) {
-        platform::warn(this, windowTitle(), QStringLiteral("The clipboard holds no picture."));
+    TakenPicture taken;
+    try {
+        taken = take();
+    } catch (const PictureError& e) {
+        platform::warn(this, windowTitle(), e.message());
         return;
     }
-    takeIn(spriteFromImage(picture));
+    takeIn(taken.sprite, taken.marked);
 }
 
 void WizardWindow::dragEnterEvent(QDragEnterEvent* event)

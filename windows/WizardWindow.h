@@ -8,8 +8,10 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 #include "Enemy.h"
+#include "TakePicture.h"
 
 class QFrame;
 class QLabel;
@@ -70,8 +72,8 @@ private:
     // drop holds (false: nothing usable). A refused picture is reported and
     // changes nothing.
     void takeFile(const QString& path);
-    void takeImage(const QImage& picture);
     bool takeMimeData(const QMimeData* data);
+    void takePicture(const std::function<TakenPicture()>& take);
 
     void showSprite();
     void showSizeOf(int step);

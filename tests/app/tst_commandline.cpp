@@ -50,7 +50,7 @@ const QStringList kSlimeValues{"--name", "Slime", "--min-hp", "20", "--max-hp", 
                                "--item", "heal LEAF", "--high-defense", "5", "--low-defense", "4",
                                "--high-attack", "6", "--low-attack", "3", "--special-attack", "7",
                                "--block-chance", "3", "--attacks", "5"};
-const QStringList kPictures{"normal.bmp", "high.bmp", "low.bmp", "special.bmp", "hurt.bmp"};
+const QStringList kPictures{"normal.bmp", "high.bmp", "low.bmp", "special.png", "hurt.bmp"};
 
 }  // namespace
 
@@ -112,12 +112,12 @@ void TestCommandLine::createWritesWhatTheWindowsWrite()
 void TestCommandLine::defaults()
 {
     const Run r = run({"create", "--name", "Bat", "--min-hp", "10", "--max-hp", "19", "--item", "none",
-                       "--folder", "out", "normal.bmp", "high.bmp", "low.bmp", "special.bmp", "hurt.bmp"},
+                       "--folder", "out", "normal.bmp", "high.bmp", "low.bmp", "special.png", "hurt.bmp"},
                       dir_->path());
     QCOMPARE(r.status, 2);  // the folder does not exist yet: nothing written
     QVERIFY(QDir(dir_->path()).mkpath("out"));
     const Run again = run({"create", "--name", "Bat", "--min-hp", "10", "--max-hp", "19", "--item", "none",
-                           "--folder", "out", "normal.bmp", "high.bmp", "low.bmp", "special.bmp", "hurt.bmp"},
+                           "--folder", "out", "normal.bmp", "high.bmp", "low.bmp", "special.png", "hurt.bmp"},
                           dir_->path());
     QCOMPARE(again.status, 0);
     const QList<QByteArray> lines = readAll(dir_->filePath("out/Bat.asm")).split('\n');

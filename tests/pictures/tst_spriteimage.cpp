@@ -1,7 +1,7 @@
 // The pixel rule on every way a decoded picture can store its pixels.
 #include <QtTest>
 
-#include "SpriteImage.h"
+#include "SpriteOf.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ void TestSpriteImage::pixelRule()
     QFETCH(QImage, picture);
     QFETCH(bool, set);
     QVERIFY(!picture.isNull());
-    const palvorn::Sprite sprite = spriteFromImage(picture);
+    const palvorn::Sprite sprite = spriteOf(picture);
     QCOMPARE(sprite.width(), 1);
     QCOMPARE(sprite.height(), 1);
     QCOMPARE(sprite.pixel(0, 0), set);
@@ -93,7 +93,7 @@ void TestSpriteImage::pixelsKeepTheirPlace()
     const QList<QPoint> black = {{0, 0}, {1, 1}, {2, 2}, {10, 0}, {9, 2}};
     for (const QPoint& p : black)
         image.setPixel(p, qRgb(0, 0, 0));
-    const palvorn::Sprite sprite = spriteFromImage(image);
+    const palvorn::Sprite sprite = spriteOf(image);
     QCOMPARE(sprite.width(), 11);
     QCOMPARE(sprite.height(), 3);
     for (int y = 0; y < 3; ++y)
@@ -103,9 +103,12 @@ void TestSpriteImage::pixelsKeepTheirPlace()
 
 void TestSpriteImage::nullPictureIsEmptySprite()
 {
-    const palvorn::Sprite sprite = spriteFromImage(QImage());
-    QCOMPARE(sprite.width(), 0);
-    QCOMPARE(sprite.height(), 0);
+    try {
+        takeImage(QImage());
+        QFAIL("a null picture was taken");
+    } catch (const PictureError& e) {
+        QCOMPARE(e.kind(), PictureError::Kind::NotAPicture);
+    }
 }
 
 QTEST_MAIN(TestSpriteImage)

@@ -20,7 +20,7 @@
 #include "CreateRoad.h"
 #include "Render.h"
 #include "SettingsFixture.h"
-#include "SpriteImage.h"
+#include "SpriteOf.h"
 #include "WizardHarness.h"
 
 using road::readAll;
@@ -40,7 +40,7 @@ QImage copyShown(const SpritesWindow* sprites, int i)
 QImage asPacked(const QImage& picture, const SpritesWindow* sprites, int i)
 {
     const auto* copy = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i)));
-    return render::renderSprite(spriteFromImage(picture), {}, render::scaleFor(picture.size(), copy->size()));
+    return render::renderSprite(spriteOf(picture), {}, render::scaleFor(picture.size(), copy->size()));
 }
 
 // Every file and folder below root, relative to it.

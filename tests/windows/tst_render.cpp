@@ -9,7 +9,7 @@
 
 #include "Render.h"
 #include "ScreenPreview.h"
-#include "SpriteImage.h"
+#include "SpriteOf.h"
 #include "SpriteView.h"
 #include "Sprite.h"
 
@@ -261,7 +261,7 @@ void TestRender::darkButClearFromTheRealPixelRule()
     source.setPixel(1, 0, qRgba(8, 8, 8, 255));
     source.setPixel(2, 0, qRgba(0, 0, 0, 0));
     source.setPixel(3, 0, qRgba(255, 255, 255, 255));
-    const Sprite sprite = spriteFromImage(source);
+    const Sprite sprite = spriteOf(source);
     Sprite marked(4, 1);
     marked.setPixel(1, 0, true);
     marked.setPixel(2, 0, true);

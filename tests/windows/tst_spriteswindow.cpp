@@ -15,7 +15,7 @@
 #include "CreateRoad.h"
 #include "SettingsFixture.h"
 #include "Render.h"
-#include "SpriteImage.h"
+#include "SpriteOf.h"
 #include "WizardHarness.h"
 
 namespace {
@@ -142,7 +142,7 @@ void TestPicMatrix::copiesSizedAndArranged()
     QLabel* copy[5];
     for (int i = 0; i < 5; ++i) {
         copy[i] = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i + 1)));
-        const palvorn::Sprite sprite = spriteFromImage(pictures[i]);
+        const palvorn::Sprite sprite = spriteOf(pictures[i]);
         const render::Scale scale = render::scaleFor(pictures[i].size(), copy[i]->size());
         QVERIFY(scale.up > 1);
         QCOMPARE(shown(copy[i]), render::renderSprite(sprite, {}, scale));

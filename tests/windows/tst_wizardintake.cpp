@@ -18,7 +18,7 @@
 #include "ScreenPreview.h"
 #include "SpriteView.h"
 #include "Rules.h"
-#include "SpriteImage.h"
+#include "SpriteOf.h"
 #include "WizardHarness.h"
 
 using harness::control;
@@ -189,7 +189,7 @@ void WizardIntake::measuring()
     const QImage picture = harness::testSprite(pictureSize.width(), pictureSize.height());
     takeIn(source, picture);
 
-    QCOMPARE(wizard->enemy().sprites[step - 1], spriteFromImage(picture));
+    QCOMPARE(wizard->enemy().sprites[step - 1], spriteOf(picture));
     // The box shows the sprite as packed, in its own place; the screen shows
     // it where the normal sprite places it.
     QCOMPARE(view->sprite(), wizard->enemy().sprites[step - 1]);
@@ -346,7 +346,7 @@ void WizardIntake::otherWaysIn()
     }
     QVERIFY2(warnings.isEmpty(), warnings.isEmpty() ? "" : qPrintable(warnings.first().text));
     QCOMPARE(wizard->CurStep, 2);
-    QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
+    QCOMPARE(wizard->enemy().sprites[1], spriteOf(picture));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
 }
 

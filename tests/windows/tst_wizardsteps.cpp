@@ -9,7 +9,7 @@
 #include "Platform.h"
 #include "ScreenPreview.h"
 #include "SpriteView.h"
-#include "SpriteImage.h"
+#include "SpriteOf.h"
 #include "WizardHarness.h"
 
 using harness::control;
@@ -174,7 +174,7 @@ void WizardSteps::pictureSurvivesLeavingTheStep()
     const QImage picture = harness::testSprite(12, 10);
     takeFromClipboard(picture);
     QCOMPARE(wizard->spriteSize(2), 20);
-    QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
+    QCOMPARE(wizard->enemy().sprites[1], spriteOf(picture));
 
     auto* view = control<SpriteView>(wizard.get(), "Sprite");
     click("NextBut");
@@ -184,10 +184,10 @@ void WizardSteps::pictureSurvivesLeavingTheStep()
 
     click("BackBut");
     QCOMPARE(wizard->CurStep, 2);
-    QCOMPARE(wizard->enemy().sprites[1], spriteFromImage(picture));
-    QCOMPARE(view->sprite(), spriteFromImage(picture));
+    QCOMPARE(wizard->enemy().sprites[1], spriteOf(picture));
+    QCOMPARE(view->sprite(), spriteOf(picture));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
-    QCOMPARE(wizard->enemy().sprites[2], spriteFromImage(harness::testSprite(40, 40)));
+    QCOMPARE(wizard->enemy().sprites[2], spriteOf(harness::testSprite(40, 40)));
 }
 
 void WizardSteps::finish_data()
@@ -231,7 +231,7 @@ void WizardSteps::finish()
     for (int k = 1; k <= 5; ++k) {
         const QSize size = pictures[k - 1];
         if (!size.isEmpty())
-            wizard->takeIn(spriteFromImage(harness::testSprite(size.width(), size.height())));
+            wizard->takeIn(spriteOf(harness::testSprite(size.width(), size.height())));
         if (k < 5)
             click("NextBut");
     }
@@ -312,7 +312,7 @@ void WizardSteps::newStartsOver()
 void WizardSteps::closingClosesTheOtherWindows()
 {
     for (int k = 1; k <= 5; ++k) {
-        wizard->takeIn(spriteFromImage(harness::testSprite(8, 8)));
+        wizard->takeIn(spriteOf(harness::testSprite(8, 8)));
         if (k < 5)
             click("NextBut");
     }
@@ -347,7 +347,7 @@ void WizardSteps::nothingOverlaps()
     picture.setPixel(3, 3, qRgb(0, 0, 0));
     for (int k = 1; k < step; ++k)
         click("NextBut");
-    wizard->takeIn(spriteFromImage(picture));
+    wizard->takeIn(spriteOf(picture));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const QSize minimum = wizard->minimumSize();
     QVERIFY(minimum.width() >= 424 && minimum.height() >= 202);
