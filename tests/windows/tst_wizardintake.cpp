@@ -1,6 +1,7 @@
 // Pictures entering the wizard from a bitmap file and from the clipboard, and
 // how each is measured, placed and held against the size limit.
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
@@ -233,12 +234,17 @@ void WizardIntake::refusedIntakeChangesNothing_data()
 {
     QTest::addColumn<QString>("action");
     QTest::addColumn<bool>("warns");
+    QTest::addColumn<QString>("why");  // what the message must say besides the file
 
-    QTest::newRow("empty clipboard") << "clipboard" << true;
-    QTest::newRow("clipboard of plain text") << "text" << true;
-    QTest::newRow("cancelled dialog") << "cancel" << false;
-    QTest::newRow("garbage named .bmp") << "garbage" << true;
-    QTest::newRow("file gone") << "missing" << true;
+    QTest::newRow("empty clipboard") << "clipboard" << true << "";
+    QTest::newRow("clipboard of plain text") << "text" << true << "";
+    QTest::newRow("cancelled dialog") << "cancel" << false << "";
+    QTest::newRow("garbage named .bmp") << "garbage" << true << "damaged or cut short";
+    QTest::newRow("file gone") << "missing" << true << "could not be read";
+    QTest::newRow("text named .png") << "text.png" << true << "is not a picture. Pictures can be BMP, PNG or GIF";
+    QTest::newRow("PNG cut short") << "cut.png" << true << "damaged or cut short";
+    QTest::newRow("PNG over 4096 x 4096") << "large.png" << true << "5000 x 4000 pixels, larger than the limit of 4096 x 4096";
+    QTest::newRow("JPEG") << "photo.jpg" << true << "JPEG";
 }
 
 // A picture over the limit is in place first, so that a refused intake that
@@ -247,6 +253,7 @@ void WizardIntake::refusedIntakeChangesNothing()
 {
     QFETCH(QString, action);
     QFETCH(bool, warns);
+    QFETCH(QString, why);
 
     takeIn(Source::Clipboard, harness::testSprite(41, 40));
     const Seen before = seen();
@@ -260,6 +267,24 @@ void WizardIntake::refusedIntakeChangesNothing()
     } else {
         if (action == QLatin1String("cancel")) {
             chosenFile.clear();
+        } else if (action.contains(QLatin1Char('.'))) {
+            chosenFile = folder->filePath(action);
+            QByteArray bytes;
+            if (action == QLatin1String("text.png")) {
+                bytes = "just some text\n";
+            } else {
+                QImage picture(action == QLatin1String("large.png") ? QSize(5000, 4000) : QSize(30, 30),
+                               QImage::Format_RGB32);
+                picture.fill(Qt::black);
+                QBuffer buffer(&bytes);
+                QVERIFY(buffer.open(QIODevice::WriteOnly));
+                QVERIFY(picture.save(&buffer, action.endsWith(QLatin1String(".jpg")) ? "JPG" : "PNG"));
+                if (action == QLatin1String("cut.png"))
+                    bytes.chop(bytes.size() / 2);
+            }
+            QFile file(chosenFile);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(bytes);
         } else {
             chosenFile = folder->filePath(QStringLiteral("x.bmp"));
             if (action == QLatin1String("garbage")) {
@@ -282,7 +307,8 @@ void WizardIntake::refusedIntakeChangesNothing()
         if (action == QLatin1String("clipboard") || action == QLatin1String("text"))
             QCOMPARE(warning.text, QStringLiteral("The clipboard holds no picture."));
         else
-            QVERIFY2(warning.text.contains(QDir::toNativeSeparators(chosenFile)), qPrintable(warning.text));
+            QVERIFY2(warning.text.contains(QDir::toNativeSeparators(chosenFile)) && warning.text.contains(why),
+                     qPrintable(warning.text));
     }
 }
 
