@@ -16,6 +16,7 @@
 #include "Enemy.h"
 #include "EnemyReader.h"
 #include "EnemyText.h"
+#include "Platform.h"
 #include "Rules.h"
 #include "TakePicture.h"
 
@@ -115,7 +116,8 @@ BuildRun runBuildScript(const QString& script, const QString& name, const QStrin
     QProcess process;
 #ifdef Q_OS_WIN
     process.setProgram(QStringLiteral("cmd.exe"));
-    process.setNativeArguments(QStringLiteral("/d /c \"call \"%1\" \"%2\"\"").arg(QDir::toNativeSeparators(script), name));
+    process.setNativeArguments(QStringLiteral("/d /c \"call \"%1\" %2\"")
+                                   .arg(QDir::toNativeSeparators(script), platform::batchArgument(name)));
 #else
     process.setProgram(QStringLiteral("/bin/sh"));
     process.setArguments({script, name});
