@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "MeanReporter.h"
 #include "EnemySource.h"
 
 namespace {
@@ -109,30 +110,6 @@ BENCHMARK_CAPTURE(PlainWrite, Fresh, true)->Arg(40)->Arg(255)->Unit(benchmark::k
 BENCHMARK_CAPTURE(PlainWrite, Overwrite, false)->Arg(40)->Arg(255)->Unit(benchmark::kMicrosecond);
 BENCHMARK(EnemySourceText)->Arg(40)->Arg(255)->Unit(benchmark::kMicrosecond);
 
-// The console table, plus the mean real time of each benchmark for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean"))
-                continue;
-            auto& [sum, count] = times_[run.run_name.function_name + "/" + run.run_name.args];
-            sum += run.GetAdjustedRealTime();
-            ++count;
-        }
-    }
-    double mean(const std::string& name) const
-    {
-        const auto it = times_.find(name);
-        return it == times_.end() || it->second.second == 0 ? 0 : it->second.first / it->second.second;
-    }
-
-private:
-    std::map<std::string, std::pair<double, int>> times_;
-};
 
 }  // namespace
 
@@ -149,11 +126,11 @@ int main(int argc, char** argv)
     }
     g_folder = folder;
 
-    RatioReporter reporter;
+    MeanReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    for (const char* side : {"40", "1024"}) {
+    for (const char* side : {"40", "255"}) {
         const double writer = reporter.mean(std::string("WriteEnemySource/") + side);
         for (const char* plain : {"Fresh", "Overwrite"}) {
             const double baseline = reporter.mean(std::string("PlainWrite/") + plain + "/" + side);

@@ -24,6 +24,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "MeanReporter.h"
 #include "TakePicture.h"
 
 namespace {
@@ -130,30 +131,6 @@ BENCHMARK_CAPTURE(TakePictureFile, AllBlack, true)->Arg(256)->Arg(4096)->Unit(be
 BENCHMARK(PlainRead)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond);
 BENCHMARK(NetpbmPipeline)->Arg(256)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();  // its work is in children
 
-// The console table, plus the mean real time of each benchmark for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean"))
-                continue;
-            auto& [sum, count] = times_[run.run_name.function_name + "/" + run.run_name.args];
-            sum += run.GetAdjustedRealTime();
-            ++count;
-        }
-    }
-    double mean(const std::string& name) const
-    {
-        const auto it = times_.find(name);
-        return it == times_.end() || it->second.second == 0 ? 0 : it->second.first / it->second.second;
-    }
-
-private:
-    std::map<std::string, std::pair<double, int>> times_;
-};
 
 }  // namespace
 
@@ -170,7 +147,7 @@ int main(int argc, char** argv)
     }
     g_folder = folder;
 
-    RatioReporter reporter;
+    MeanReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

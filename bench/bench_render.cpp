@@ -16,6 +16,7 @@
 #include "ScreenPreview.h"
 #include "Rules.h"
 #include "Sprite.h"
+#include "MeanReporter.h"
 
 namespace {
 
@@ -94,30 +95,6 @@ BENCHMARK(PlainFill)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(RenderBox, Random, false)->Arg(40)->Arg(4096)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(RenderBox, Blank, true)->Arg(40)->Arg(4096)->Unit(benchmark::kMicrosecond);
 
-// The console table, plus the mean real time of each benchmark for the verdict.
-class VerdictReporter : public benchmark::ConsoleReporter {
-public:
-    VerdictReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || (run.run_type == Run::RT_Aggregate && run.aggregate_name != "mean"))
-                continue;
-            auto& [sum, count] = times_[run.run_name.function_name + "/" + run.run_name.args];
-            sum += run.GetAdjustedRealTime();
-            ++count;
-        }
-    }
-    double mean(const std::string& name) const
-    {
-        const auto it = times_.find(name);
-        return it == times_.end() || it->second.second == 0 ? 0 : it->second.first / it->second.second;
-    }
-
-private:
-    std::map<std::string, std::pair<double, int>> times_;
-};
 
 }  // namespace
 
@@ -131,7 +108,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    VerdictReporter reporter;
+    MeanReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
