@@ -15,6 +15,7 @@
 #include <string>
 
 #include "EnemySource.h"
+#include "Rules.h"
 #include "Sprite.h"
 #include "TakePicture.h"
 
@@ -86,13 +87,23 @@ inline void takeBothWays(const std::uint8_t* data, std::size_t size)
             if (sprite.row(y)[i] & taken.marked.row(y)[i])
                 fail("a pixel is both set and marked");
 
+    // The file holds a sprite's height and bytes per row in a byte each; a
+    // larger one must be refused by the writer, never written cut short.
     std::string block;
     palvorn::WriteImage(block, sprite);
     palvorn::EnemyValues values;
     values.name = "Fuzz";
     values.sprites.fill(sprite);
-    if (palvorn::EnemySourceText(values).find(block) == std::string::npos)
-        fail("the sprite block is missing from the enemy file's text");
+    const bool fits = sprite.height() <= palvorn::kByteMax && sprite.bytesPerRow() <= palvorn::kByteMax;
+    try {
+        if (palvorn::EnemySourceText(values).find(block) == std::string::npos)
+            fail("the sprite block is missing from the enemy file's text");
+        if (!fits)
+            fail("a sprite too large for the file was written");
+    } catch (const palvorn::ValueOutOfRange&) {
+        if (fits)
+            fail("a sprite that fits the file was refused");
+    }
 }
 
 }  // namespace fuzz

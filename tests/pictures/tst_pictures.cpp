@@ -18,6 +18,7 @@
 #include <string>
 
 #include "EnemySource.h"
+#include "Rules.h"
 #include "Sprite.h"
 #include "TakePicture.h"
 
@@ -829,12 +830,17 @@ void PictureTests::fuzzFinds()
     const TakenPicture taken = takePictureFile(input);
     QCOMPARE(taken.marked.width(), taken.sprite.width());
     QCOMPARE(taken.marked.height(), taken.sprite.height());
+    // A sprite whose height or bytes per row does not fit the file's byte is
+    // refused by the writer; any other is written whole.
     palvorn::EnemyValues values;
     values.name = "Fuzz";
     values.sprites.fill(taken.sprite);
     std::string block;
     palvorn::WriteImage(block, taken.sprite);
-    QVERIFY(palvorn::EnemySourceText(values).find(block) != std::string::npos);
+    if (taken.sprite.height() > palvorn::kByteMax || taken.sprite.bytesPerRow() > palvorn::kByteMax)
+        QVERIFY_THROWS_EXCEPTION(palvorn::ValueOutOfRange, palvorn::EnemySourceText(values));
+    else
+        QVERIFY(palvorn::EnemySourceText(values).find(block) != std::string::npos);
 }
 
 QTEST_MAIN(PictureTests)
