@@ -78,16 +78,10 @@ void checkName(const std::string& name)
 {
     if (name == "." || name == "..")
         throw InvalidName("the name \"" + name + "\" is not a file name");
-    for (unsigned char c : name) {
-        if (c == '/' || c == '\\')
-            throw InvalidName("the name \"" + name + "\" holds a path separator");
-        if (c == '"')
-            throw InvalidName("the name holds a double quote, which would end its field in the file");
-        if (c < 0x20 || c == 0x7F)
-            throw InvalidName("the name holds a control character");
-        if (c >= 0x80)
-            throw InvalidName("the name \"" + name + "\" holds a character that does not fit in one byte");
-    }
+    // The one name rule the name field keeps too; the characters Windows
+    // refuses besides are left to its file system to refuse.
+    if (!nameAllowed(name, false))
+        throw InvalidName("the name holds a character a name cannot have: only printable ASCII without / \\ or \"");
 }
 
 std::string EnemySourceText(const EnemyValues& v)
