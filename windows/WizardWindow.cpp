@@ -235,6 +235,8 @@ void WizardWindow::ShowStep(int stepnum)
     default:
         break;
     }
+    // "bitmap" is the tool's own wording from when it read bitmaps only;
+    // users and their notes know the line, so it stays.
     instruct->setText(QStringLiteral("Select the bitmap for the ") + poseWord(stepnum) + QStringLiteral(" sprite."));
     showSprite();
     showSizeOf(CurStep);
