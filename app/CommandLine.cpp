@@ -3,15 +3,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "BuildReport.h"
 #include "Create.h"
 #include "Enemy.h"
 #include "EnemyReader.h"
@@ -26,7 +23,6 @@ constexpr int kDone = 0;
 constexpr int kRefused = 1;
 constexpr int kNotWritten = 2;
 constexpr int kBuildFailed = 3;
-constexpr int kLogLinesShown = 6;
 
 constexpr const char* kProgram = "palvorn-enemy-creator";
 
@@ -99,41 +95,6 @@ const SliderOption kSliders[] = {
     {"--attacks", &palvorn::EnemySettings::attacks, palvorn::kSliderRange},
 };
 
-// Runs the build script in folder and waits for it; the exit status, or the
-// reason it could not run.
-struct BuildRun {
-    int exitStatus = -1;
-    std::string notStarted;
-};
-
-BuildRun runBuildScript(const QString& script, const QString& name, const QString& folder)
-{
-    BuildRun run;
-    if (!QFileInfo(script).isFile()) {
-        run.notStarted = QDir::toNativeSeparators(script).toStdString() + " does not exist";
-        return run;
-    }
-    QProcess process;
-#ifdef Q_OS_WIN
-    process.setProgram(QStringLiteral("cmd.exe"));
-    process.setNativeArguments(QStringLiteral("/d /c \"call \"%1\" %2\"")
-                                   .arg(QDir::toNativeSeparators(script), platform::batchArgument(name)));
-#else
-    process.setProgram(QStringLiteral("/bin/sh"));
-    process.setArguments({script, name});
-#endif
-    process.setWorkingDirectory(folder);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start();
-    if (!process.waitForStarted(-1)) {
-        run.notStarted = QDir::toNativeSeparators(script).toStdString() + ": " + process.errorString().toStdString();
-        return run;
-    }
-    process.waitForFinished(-1);
-    run.exitStatus = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return run;
-}
 
 int create(const std::vector<std::string>& args)
 {
@@ -236,14 +197,14 @@ int create(const std::vector<std::string>& args)
     // Absolute, so that what is reported says where the file went.
     const QString folderPath = QDir(QString::fromLocal8Bit(folder.c_str())).absolutePath();
     const QString script = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(palvorn::kBuildScript));
-    BuildRun run;
+    platform::ScriptRun run;
     QDateTime started;
     palvorn::ScriptStarter start;
     if (build)
         start = [&](const std::string& enemyName, const std::filesystem::path&) {
             started = QDateTime::currentDateTime();
-            run = runBuildScript(script, QString::fromStdString(enemyName), folderPath);
-            return run.notStarted;
+            run = platform::runScript(script, QString::fromStdString(enemyName), folderPath);
+            return run.notStarted.toStdString();
         };
     const palvorn::CreateOutcome outcome =
         palvorn::create(enemy, std::filesystem::path(folderPath.toStdU16String()), start);
@@ -271,30 +232,9 @@ int create(const std::vector<std::string>& args)
     }
     say(stdout, "Wrote " + outcome.source.string());
 
-    const QDir dir(folderPath);
-    const QString enemyName = QString::fromStdString(s.name);
-    const QFileInfo program(dir.filePath(enemyName + QStringLiteral(".8XP")));
-    // File times may be kept to the second only.
-    const QDateTime since = started.addMSecs(-started.time().msec());
-    if (run.exitStatus == 0 && program.isFile() && program.lastModified() >= since) {
-        say(stdout, QStringLiteral("Built %1 (%2 bytes) in %3")
-                        .arg(program.fileName())
-                        .arg(program.size())
-                        .arg(QDir::toNativeSeparators(dir.absolutePath()))
-                        .toStdString());
-        return kDone;
-    }
-    std::string report = "Build failed:";
-    QFile log(dir.filePath(enemyName + QStringLiteral(".log")));
-    int shown = 0;
-    if (log.open(QIODevice::ReadOnly | QIODevice::Text))
-        for (; !log.atEnd() && shown < kLogLinesShown; ++shown)
-            report += "\n" + QString::fromLocal8Bit(log.readLine()).trimmed().toStdString();
-    if (shown == 0)
-        report += "\nthe build script ended with status " + std::to_string(run.exitStatus) + " and left no " +
-                  s.name + ".log";
-    say(stderr, report);
-    return kBuildFailed;
+    const BuildReport report = judgeBuild(folderPath, QString::fromStdString(s.name), started, run.exitStatus);
+    say(report.built ? stdout : stderr, report.text.toStdString());
+    return report.built ? kDone : kBuildFailed;
 }
 
 int show(const std::vector<std::string>& args)

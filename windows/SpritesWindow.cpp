@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -10,13 +9,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "BuildReport.h"
 #include "Render.h"
 
 namespace {
 
 const QSize kCopyBox(96, 72);        // each copy is scaled as the picture box scales it
 constexpr int kBuildPollMs = 200;    // how often a running build is looked at
-constexpr int kLogLinesShown = 6;    // of NAME.log, after "Build failed:"
 
 }  // namespace
 
@@ -127,30 +126,9 @@ void SpritesWindow::checkBuild()
         return;  // being written
     buildTimer_->stop();
 
-    const QDir folder(folder_);
-    const QFileInfo program(folder.filePath(name_ + QStringLiteral(".8XP")));
-    // File times may be kept to the second only: a program from the second
-    // the build started counts as new, and the exit status must agree too.
-    const QDateTime since = started_.addMSecs(-started_.time().msec());
-    if (status == "0" && program.isFile() && program.lastModified() >= since) {
-        BuildStatus->setText(QStringLiteral("Built %1 (%2 bytes) in %3")
-                                 .arg(program.fileName())
-                                 .arg(program.size())
-                                 .arg(QDir::toNativeSeparators(folder.absolutePath())));
-        return;
-    }
-    QStringList lines;
-    QFile log(folder.filePath(name_ + QStringLiteral(".log")));
-    if (log.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        while (!log.atEnd() && lines.size() < kLogLinesShown)
-            lines << QString::fromLocal8Bit(log.readLine()).trimmed();
-    }
-    if (lines.isEmpty()) {
-        lines << (status == "0" ? QStringLiteral("the build script ended without making a new %1.8XP").arg(name_)
-                                : QStringLiteral("the build script ended with status %1 and left no %2.log")
-                                      .arg(QString::fromLatin1(status), name_));
-    }
-    BuildStatus->setText(QStringLiteral("Build failed:\n") + lines.join(QLatin1Char('\n')));
+    bool isNumber = false;
+    const int exitStatus = status.toInt(&isNumber);
+    BuildStatus->setText(judgeBuild(folder_, name_, started_, isNumber ? exitStatus : -1).text);
 }
 
 void SpritesWindow::OkBut_Click()
