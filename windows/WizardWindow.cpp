@@ -281,15 +281,19 @@ void WizardWindow::InitPic()
 
 void WizardWindow::NewBut_Click()
 {
-    closeOtherWindows();
+    startOver(palvorn::Enemy{});
+    NextBut->setEnabled(true);
+}
 
+void WizardWindow::startOver(palvorn::Enemy enemy)
+{
+    // The open settings window would put its own settings back as it closes.
+    closeOtherWindows();
     BackBut->hide();
     FinishBut->hide();
     NextBut->show();
-    NextBut->setEnabled(true);
-
     CurStep = 1;
-    enemy_ = palvorn::Enemy{};
+    enemy_ = std::move(enemy);
     marked_ = {};
     ShowStep(CurStep);
 }
@@ -319,15 +323,7 @@ void WizardWindow::openEnemy(const QString& path)
         return;
     }
     lastFolder_ = QFileInfo(path).absolutePath();
-    // The open settings window would put its own settings back as it closes.
-    closeOtherWindows();
-    enemy_ = std::move(opened);
-    marked_ = {};
-    CurStep = 1;
-    BackBut->hide();
-    FinishBut->hide();
-    NextBut->show();
-    ShowStep(CurStep);
+    startOver(std::move(opened));
     InitPic();
     FinishBut_Click();
 }

@@ -78,6 +78,8 @@ private:
     void showSprite();
     void showSizeOf(int step);
     void closeOtherWindows();
+    // Step 1 of this enemy, the other windows closed (New and Open).
+    void startOver(palvorn::Enemy enemy);
 
     palvorn::Enemy enemy_;
     // Per step, what the picture box marks as dark but clear; display only.
