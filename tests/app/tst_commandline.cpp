@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "FileBytes.h"
 #include "SlimePictures.h"
 
 namespace {
@@ -17,12 +18,6 @@ struct Run {
     QString out;
     QString err;
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot read " + path.toUtf8() + ")");
-}
 
 // The program as a user runs it from a shell without any display: neither
 // DISPLAY nor WAYLAND_DISPLAY nor a chosen platform plugin.

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <functional>
 
+#include "FileBytes.h"
 #include "Platform.h"
 #include "SettingsFixture.h"
 #include "SettingsWindow.h"
@@ -26,19 +27,8 @@
 
 namespace road {
 
-inline QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(cannot read " + path.toUtf8() + ")";
-    return file.readAll();
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-}
+using ::readAll;
+using ::writeFile;
 
 // The 24 fields of the value line of an enemy file, as written.
 inline QList<QByteArray> valueFields(const QString& path)

@@ -21,6 +21,7 @@
 #include "EnemySource.h"
 #include "EnemyText.h"
 #include "Rules.h"
+#include "FileBytes.h"
 #include "SlimeEnemy.h"
 #include "SpriteRows.h"
 
@@ -31,14 +32,6 @@ using EnemyChange = std::function<void(Enemy&)>;
 Q_DECLARE_METATYPE(EnemyChange)
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(cannot read " + path.toUtf8() + ")";
-    return file.readAll();
-}
 
 QByteArray golden()
 {

@@ -26,6 +26,7 @@
 #endif
 
 #include "EnemySource.h"
+#include "FileBytes.h"
 #include "SpriteRows.h"
 
 using palvorn::EnemyValues;
@@ -58,14 +59,6 @@ EnemyValues slime()
                  sprite(8, {"......XX", "XX......"}), sprite(8, {"XXXXXXXX", "........"}),
                  sprite(8, {".X.X.X.X", "X.X.X.X."})};
     return v;
-}
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "(cannot read " + path.toUtf8() + ")";
-    return file.readAll();
 }
 
 QByteArray golden()

@@ -12,24 +12,13 @@
 
 #include "Create.h"
 #include "EnemySource.h"
+#include "FileBytes.h"
 #include "Platform.h"
 #include "SettingsFixture.h"
 #include "SlimePictures.h"
 #include "WizardHarness.h"
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(cannot read " + path.toUtf8() + ")");
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A random enemy the tool could have written, as its file.
 QByteArray randomEnemyFile(std::mt19937& random)
@@ -170,7 +159,7 @@ void TestWizardOpen::createAfterOpenWritesTheSameBytes()
     }
     const QString source = dir_->filePath("opened/enemy.asm");
     QVERIFY(QDir(dir_->path()).mkpath("opened"));
-    QVERIFY(writeAll(source, file));
+    QVERIFY(writeFile(source, file));
     open(source);
     SettingsWindow* settings = harness::openWindow<SettingsWindow>();
     QVERIFY(settings);
@@ -207,7 +196,7 @@ void TestWizardOpen::refusedFileChangesNothing()
     QVERIFY(bytes.contains(from));
     bytes.replace(bytes.indexOf(from), from.size(), to);
     const QString damaged = dir_->filePath("damaged.asm");
-    QVERIFY(writeAll(damaged, bytes));
+    QVERIFY(writeFile(damaged, bytes));
     open(damaged);
 
     QCOMPARE(warnings_->warnings.size(), 1);
