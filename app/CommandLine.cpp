@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "Enemy.h"
 #include "EnemyReader.h"
 #include "EnemyText.h"
+#include "Folders.h"
 #include "Platform.h"
 #include "Rules.h"
 #include "TakePicture.h"
@@ -44,7 +46,7 @@ const char* const kUsage =
     "              Full Heal, STR Apple, DEF Apple, BLK Apple; or none\n"
     "  --money     0 to 99; 0 when left out\n"
     "  sliders     1 to 9 (--block-chance 2 to 9); 5 when left out\n"
-    "  --build     then runs the program folder's build script in DIR, waits, and\n"
+    "  --build     then runs the program's build script in DIR, waits, and\n"
     "              reports NAME.8XP or the first lines of NAME.log\n"
     "show prints an enemy source file's name, values and sprites.\n"
     "\n"
@@ -196,7 +198,7 @@ int create(const std::vector<std::string>& args)
 
     // Absolute, so that what is reported says where the file went.
     const QString folderPath = QDir(QString::fromLocal8Bit(folder.c_str())).absolutePath();
-    const QString script = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(palvorn::kBuildScript));
+    const QString script = platform::buildScript();
     platform::ScriptRun run;
     QDateTime started;
     palvorn::ScriptStarter start;
@@ -260,9 +262,20 @@ bool isCommandLine(int argc, char* argv[])
     if (argc < 2)
         return false;
     const std::string first = argv[1];
+    if (first == "--help" || first == "-h" || first == "--version" || first == "create" || first == "show")
+        return true;
     // Anything else that starts with "-" is left to the windows' toolkit
-    // (-platform, -style ...).
-    return first == "--help" || first == "-h" || first == "--version" || first[0] != '-';
+    // (-platform, -style ...), and so is one enemy file, as a desktop's
+    // "Open with" passes it; any other word is an unknown command.
+    return first[0] != '-' && !(argc == 2 && isEnemyFileArgument(first));
+}
+
+bool isEnemyFileArgument(const std::string& argument)
+{
+    std::string ending = argument.size() >= 4 ? argument.substr(argument.size() - 4) : std::string();
+    ending = lower(ending);
+    std::error_code error;
+    return ending == ".asm" || std::filesystem::is_regular_file(argument, error);
 }
 
 int runCommandLine(int argc, char* argv[])

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,7 +37,17 @@ int main(int argc, char* argv[])
         return EXIT_FAILURE;
     }
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("palvorn-enemy-creator"));
+    QIcon icon;
+    for (const int size : {32, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
     WizardWindow wizard;
     wizard.show();
+    // The toolkit has taken its own options; what is left is an enemy file
+    // to open, as the desktop's "Open with" passes it.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() == 2 && isEnemyFileArgument(arguments[1].toStdString()))
+        wizard.openEnemy(arguments[1]);
     return app.exec();
 }

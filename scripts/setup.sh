@@ -12,6 +12,7 @@ PACKAGES=(
   imagemagick
   clang libclang-rt-14-dev
   xvfb xauth
+  dpkg-dev file desktop-file-utils lintian
 )
 
 missing=()

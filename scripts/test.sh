@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Sets up and builds the project, then runs every test: the suite, the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, and a
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer, a
 # short fuzz run of picture taking and enemy file reading over their
-# committed inputs.
+# committed inputs, and the Debian package.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 export QT_QPA_PLATFORM=offscreen
 
 failures=0  # parts of the run that failed
-passed=0    # tests passed, over both suites and the fuzz run
+passed=0    # tests passed, over both suites, the fuzz run and the package checks
 failed=0    # tests failed
 closing=()
 
@@ -87,7 +87,23 @@ else
   done
 fi
 
-echo "=== summary: suite, sanitizer suite, fuzz run"
+# The Debian package made from build/, checked as a user receives it; each
+# of its checks counts as one test.
+log=$(mktemp)
+if ! "$root/scripts/check-package.sh" "$root/build" 2>&1 | tee "$log"; then failures=$((failures + 1)); fi
+line=$(grep -E '^package: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1 || true)
+rm -f "$log"
+if [ -z "$line" ]; then
+  closing+=("package: the check did not finish")
+  failures=$((failures + 1))
+  failed=$((failed + 1))
+else
+  closing+=("$line")
+  passed=$((passed + $(sed -E 's/package: ([0-9]+) passed.*/\1/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")))
+fi
+
+echo "=== summary: suite, sanitizer suite, fuzz run, package"
 printf '%s\n' "${closing[@]}"
 echo "total: $passed passed, $failed failed"
 ((failures == 0))

@@ -1,10 +1,12 @@
 #include "Platform.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QUrl>
 
 #include <QDir>
 
@@ -38,6 +40,12 @@ ScriptLauncher& scriptLauncher()
 {
     static ScriptLauncher launcher;
     return launcher;
+}
+
+FolderOpener& folderOpener()
+{
+    static FolderOpener opener;
+    return opener;
 }
 
 // Why the script cannot be started, or an empty string. The interpreter
@@ -170,6 +178,18 @@ ScriptRun runScript(const QString& script, const QString& argument, const QStrin
     process.waitForFinished(-1);
     run.exitStatus = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return run;
+}
+
+bool openFolder(const QString& folder)
+{
+    if (folderOpener())
+        return folderOpener()(folder);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+void setFolderOpener(FolderOpener opener)
+{
+    folderOpener() = std::move(opener);
 }
 
 QString batchArgument(const QString& name)

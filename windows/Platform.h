@@ -1,7 +1,8 @@
 #pragma once
 // Every call the windows make to the platform that a test must be able to
 // answer without a modal loop or a real process: the program folder, warning
-// boxes, the file-open dialog and the build script launcher. Each has a real
+// boxes, the file-open dialog, the build script launcher and the file
+// manager. Each has a real
 // default; tests install their own with the set* functions (an empty function
 // restores the default).
 
@@ -13,7 +14,7 @@ class QWidget;
 
 namespace platform {
 
-// Folder of the executable; NAME.asm goes there and the build script runs there.
+// Folder of the executable; the tools and enemy folders follow from it (Folders.h).
 QString programFolder();
 void setProgramFolder(const QString& folder);  // empty: back to the executable's folder
 
@@ -52,6 +53,12 @@ struct ScriptRun {
     QString notStarted;   // why it could not start, naming the script; empty when it ran
 };
 ScriptRun runScript(const QString& script, const QString& argument, const QString& folder);
+
+// Opens folder in the desktop's file manager. Returns false when no
+// program took it.
+using FolderOpener = std::function<bool(const QString& folder)>;
+bool openFolder(const QString& folder);
+void setFolderOpener(FolderOpener opener);
 
 // The enemy name as cmd.exe must see it for asm.bat to receive it as %1 bare:
 // unchanged when it needs no quoting, otherwise in double quotes (a name

@@ -16,6 +16,7 @@
 #include <filesystem>
 
 #include "Create.h"
+#include "Folders.h"
 #include "Platform.h"
 #include "Rules.h"
 #include "SettingsRules.h"
@@ -169,6 +170,12 @@ SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget
                          : instructionLine(CharName->text()));
     Instruct->setWordWrap(true);
     grid_->addWidget(Instruct, row++, 0, 1, 4);
+    // Where Create writes: beside the program, or the per-user folder.
+    EnemyFolder = label(this, "EnemyFolder", QString());
+    EnemyFolder->setWordWrap(true);
+    EnemyFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    showEnemyFolder();
+    grid_->addWidget(EnemyFolder, row++, 0, 1, 4);
 
     auto* buttons = new QHBoxLayout;
     CreateBut = new QPushButton(QStringLiteral("Create"), this);
@@ -328,9 +335,23 @@ void SettingsWindow::CancelBut_Click()
     close();
 }
 
+void SettingsWindow::showEnemyFolder()
+{
+    EnemyFolder->setText(QStringLiteral("Enemies go to: %1").arg(QDir::toNativeSeparators(platform::enemyFolder())));
+}
+
 void SettingsWindow::CreateBut_Click()
 {
-    const QString folder = platform::programFolder();
+    showEnemyFolder();
+    const QString folder = platform::enemyFolder();
+    // The per-user folder is made by the first Create that writes into it;
+    // a refused enemy leaves no trace.
+    if (!palvorn::checkEnemy(enemy_, palvorn::kWindowsFileNames)) {
+        if (const QString reason = platform::makeEnemyFolder(); !reason.isEmpty()) {
+            platform::warn(this, QStringLiteral("Create"), reason + QStringLiteral("\n\nThe build script was not started."));
+            return;
+        }
+    }
     QString statusFile;
     QString notStarted;
     QDateTime started;
@@ -341,8 +362,7 @@ void SettingsWindow::CreateBut_Click()
         }
         statusFile = sprites_->newStatusFile();
         started = QDateTime::currentDateTime();
-        notStarted = platform::startScript(QDir(folder).filePath(QString::fromLatin1(palvorn::kBuildScript)),
-                                           QString::fromStdString(name), folder, statusFile);
+        notStarted = platform::startScript(platform::buildScript(), QString::fromStdString(name), folder, statusFile);
         return notStarted.toStdString();
     };
     const palvorn::CreateOutcome outcome =

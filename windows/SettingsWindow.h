@@ -63,6 +63,7 @@ private:
                        palvorn::SliderRange range, int palvorn::EnemySettings::*value);
     void sliderMoved(const SliderRow& row);
     void showProgramName();
+    void showEnemyFolder();
 
     palvorn::Enemy& enemy_;
     QPointer<SpritesWindow> sprites_;
@@ -83,6 +84,7 @@ private:
     QSlider* AtksSlider = nullptr;
     QSlider* BlksSlider = nullptr;
     QLabel* Instruct = nullptr;
+    QLabel* EnemyFolder = nullptr;
     QPushButton* CreateBut = nullptr;
     QPushButton* CancelBut = nullptr;
     QList<SliderRow> sliderRows_;

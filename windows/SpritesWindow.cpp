@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include "BuildReport.h"
+#include "Platform.h"
 #include "Render.h"
 
 namespace {
@@ -48,6 +50,9 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     OkBut = new QPushButton(QStringLiteral("Ok"), this);
     OkBut->setObjectName(QStringLiteral("OkBut"));
     grid->addWidget(OkBut, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    OpenFolderBut = new QPushButton(QStringLiteral("Open Folder"), this);
+    OpenFolderBut->setObjectName(QStringLiteral("OpenFolderBut"));
+    grid->addWidget(OpenFolderBut, 2, 2, Qt::AlignLeft | Qt::AlignVCenter);
 
     SourcePath = new QLabel(this);
     SourcePath->setObjectName(QStringLiteral("SourcePath"));
@@ -66,6 +71,7 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     buildTimer_->setInterval(kBuildPollMs);
     connect(buildTimer_, &QTimer::timeout, this, &SpritesWindow::checkBuild);
     connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
+    connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::OpenFolderBut_Click);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
 }
@@ -82,8 +88,10 @@ void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::Crea
                                     .arg(QString::fromLatin1(palvorn::poseWord(i).data()))
                                     .arg(enemy.sprites[index].packedSize()));
     }
-    SourcePath->setText(QStringLiteral("Wrote %1").arg(QDir::toNativeSeparators(
-        QString::fromStdU16String(outcome.source.u16string()))));
+    const QFileInfo source(QString::fromStdU16String(outcome.source.u16string()));
+    writtenFolder_ = source.absolutePath();
+    SourcePath->setText(QStringLiteral("Wrote %1").arg(QDir::toNativeSeparators(source.filePath())));
+    OpenFolderBut->setToolTip(QDir::toNativeSeparators(writtenFolder_));
     BuildStatus->clear();
 }
 
@@ -129,6 +137,14 @@ void SpritesWindow::checkBuild()
     bool isNumber = false;
     const int exitStatus = status.toInt(&isNumber);
     BuildStatus->setText(judgeBuild(folder_, name_, started_, isNumber ? exitStatus : -1).text);
+}
+
+void SpritesWindow::OpenFolderBut_Click()
+{
+    if (!platform::openFolder(writtenFolder_))
+        platform::warn(this, QStringLiteral("Open Folder"),
+                       QStringLiteral("The folder %1 could not be opened: no file manager took it.")
+                           .arg(QDir::toNativeSeparators(writtenFolder_)));
 }
 
 void SpritesWindow::OkBut_Click()

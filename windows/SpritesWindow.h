@@ -46,6 +46,7 @@ signals:
 
 private slots:
     void OkBut_Click();
+    void OpenFolderBut_Click();
     void checkBuild();
 
 private:
@@ -54,6 +55,8 @@ private:
     QLabel* SourcePath = nullptr;
     QLabel* BuildStatus = nullptr;
     QPushButton* OkBut = nullptr;
+    QPushButton* OpenFolderBut = nullptr;
+    QString writtenFolder_;  // where NAME.asm went, for "Open Folder"
     QTimer* buildTimer_ = nullptr;
     std::unique_ptr<QTemporaryDir> statusDir_;
     QString folder_;

@@ -101,6 +101,8 @@ private slots:
     void typedItemWritesZero_data();
     void typedItemWritesZero();
     void realBuild();
+    void perUserFolder_data();
+    void perUserFolder();
     void nameIsOneArgument_data();
     void nameIsOneArgument();
     void scriptNotStartable_data();
@@ -124,9 +126,19 @@ private:
     // Then the Slime settings typed in.
     SettingsWindow* enterSlime();
     QString folderPath(const QString& name) const { return QDir(folder_).filePath(name); }
+    // The program's own script and wrapper copied into folder.
+    void copyTools(const QString& folder);
+    // An installed program: an executable's folder without the build script,
+    // the script and wrapper in the package's library folder beside it. The
+    // program folder is set to the executable's folder.
+    void installLayout();
+    // The per-user folder, with the sandbox's home as the user's home.
+    QString userFolder() const { return QDir(home_).filePath(QStringLiteral("Palvorn Enemies")); }
 
     QTemporaryDir sandbox_;
+    QTemporaryDir homeBox_;  // holds the user's home, apart from the program's sandbox
     QString folder_;
+    QString home_;
     std::optional<WarningRecorder> recorder_;
     std::optional<road::FakeLauncher> launcher_;
     std::unique_ptr<WizardWindow> wizard_;
@@ -139,6 +151,13 @@ void TestCreate::init()
     folder_ = sandbox_.filePath(QStringLiteral("prog"));
     QVERIFY(QDir().mkpath(folder_));
     platform::setProgramFolder(folder_);
+    // The user's home and settings are the sandbox's, so that a per-user
+    // folder never lands in the real home.
+    QVERIFY(homeBox_.isValid());
+    home_ = homeBox_.filePath(QStringLiteral("home"));
+    QVERIFY(QDir().mkpath(home_));
+    qputenv("HOME", QFile::encodeName(home_));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(sandbox_.filePath(QStringLiteral("config"))));
     recorder_.emplace();
     wizard_ = harness::showWizard();
     QVERIFY(wizard_);
@@ -155,9 +174,11 @@ void TestCreate::cleanup()
         QProcess::execute(QStringLiteral("umount"), {mounted_});
         mounted_.clear();
     }
-    QFile::setPermissions(folder_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    for (const QFileInfo& entry : QDir(sandbox_.path()).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        QVERIFY(entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath()));
+    for (const QString& folder : {folder_, userFolder()})
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    for (const QString& box : {sandbox_.path(), homeBox_.path()})
+        for (const QFileInfo& entry : QDir(box).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QVERIFY(entry.isDir() ? QDir(entry.filePath()).removeRecursively() : QFile::remove(entry.filePath()));
 }
 
 void TestCreate::writeRecordingScript()
@@ -168,6 +189,23 @@ void TestCreate::writeRecordingScript()
                               "{ printf 'start\\n'; for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done; "
                               "printf 'pwd=%s\\n' \"$(pwd)\"; printf 'end\\n'; } >> \"$log\"\n";
     QVERIFY(writeFile(folderPath(kScript), script));
+}
+
+void TestCreate::copyTools(const QString& folder)
+{
+    QVERIFY(QDir().mkpath(folder));
+    for (const char* tool : {"asm.sh", "palvorn-8xp"})
+        QVERIFY2(QFile::copy(QDir(QStringLiteral(PALVORN_PROGRAM_DIR)).filePath(QLatin1String(tool)),
+                             QDir(folder).filePath(QLatin1String(tool))),
+                 tool);
+}
+
+void TestCreate::installLayout()
+{
+    const QString program = sandbox_.filePath(QStringLiteral("usr/bin"));
+    QVERIFY(QDir().mkpath(program));
+    copyTools(sandbox_.filePath(QStringLiteral("usr/lib/palvorn-enemy-creator")));
+    platform::setProgramFolder(program);
 }
 
 QList<QStringList> TestCreate::recordedStarts() const
@@ -593,10 +631,7 @@ void TestCreate::typedItemWritesZero()
 void TestCreate::realBuild()
 {
     // The program folder's own script and wrapper, started by the real launcher.
-    for (const char* tool : {"asm.sh", "palvorn-8xp"})
-        QVERIFY2(QFile::copy(QDir(QStringLiteral(PALVORN_PROGRAM_DIR)).filePath(QLatin1String(tool)),
-                             folderPath(QLatin1String(tool))),
-                 tool);
+    copyTools(folder_);
     SettingsWindow* settings = enterSlime();
     road::clickCreate(settings);
     QCOMPARE(recorder_->warnings.size(), 0);
@@ -613,6 +648,88 @@ void TestCreate::realBuild()
                                          .arg(QDir::toNativeSeparators(QDir(folder_).absolutePath())));
     QVERIFY(readAll(program.filePath()).startsWith("**TI83F*"));
     QVERIFY(!QFile::exists(folderPath(QStringLiteral("Slime.log"))));
+}
+
+void TestCreate::perUserFolder_data()
+{
+    QTest::addColumn<QString>("program");     // "installed" or "read-only" (script and wrapper beside it)
+    QTest::addColumn<bool>("documents");      // the home has a documents folder
+    QTest::newRow("installed, home with documents") << "installed" << true;
+    QTest::newRow("installed, home without documents") << "installed" << false;
+    QTest::newRow("read-only program folder") << "read-only" << false;
+}
+
+void TestCreate::perUserFolder()
+{
+    QFETCH(QString, program);
+    QFETCH(bool, documents);
+    if (program == "installed") {
+        installLayout();
+    } else if (::geteuid() != 0) {
+        copyTools(folder_);
+        QVERIFY(QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner));
+    } else {
+        // Permissions do not stop root; a file system mounted read-only does.
+        if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=4m", "tmpfs", folder_}) != 0)
+            QSKIP("a small file system cannot be mounted here");
+        mounted_ = folder_;
+        copyTools(folder_);
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"-o", "remount,ro", folder_}), 0);
+    }
+    if (documents)
+        QVERIFY(QDir(home_).mkdir(QStringLiteral("Documents")));
+    const QString expected =
+        QDir(documents ? QDir(home_).filePath(QStringLiteral("Documents")) : home_).filePath("Palvorn Enemies");
+    const QString programFolder = platform::programFolder();
+    const QStringList programBefore = tree(programFolder);
+
+    // Named before the first Create, made by it.
+    SettingsWindow* settings = enterSlime();
+    QCOMPARE(control<QLabel>(settings, "EnemyFolder")->text(), QStringLiteral("Enemies go to: ") + expected);
+    QVERIFY(!QFileInfo::exists(expected));
+    road::clickCreate(settings);
+    QCOMPARE(recorder_->warnings.size(), 0);
+    const QDir folder(expected);
+    QCOMPARE(readAll(folder.filePath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
+    SpritesWindow* sprites = settings->spritesWindow();
+    QVERIFY(sprites);
+    QCOMPARE(control<QLabel>(sprites, "SourcePath")->text(),
+             QStringLiteral("Wrote ") + folder.filePath(QStringLiteral("Slime.asm")));
+    // The installed script runs in the per-user folder and leaves NAME.8XP there.
+    QTRY_VERIFY2_WITH_TIMEOUT(sprites->buildStatus().startsWith(QStringLiteral("Built Slime.8XP (")),
+                              qPrintable(sprites->buildStatus()), 20000);
+    QCOMPARE(sprites->buildStatus(), QStringLiteral("Built Slime.8XP (%1 bytes) in %2")
+                                         .arg(QFileInfo(folder.filePath(QStringLiteral("Slime.8XP"))).size())
+                                         .arg(expected));
+    QVERIFY(readAll(folder.filePath(QStringLiteral("Slime.8XP"))).startsWith("**TI83F*"));
+
+    // "Open Folder" hands that folder to the file manager; a refusal is said.
+    QStringList opened;
+    bool opens = true;
+    platform::setFolderOpener([&](const QString& path) {
+        opened.append(path);
+        return opens;
+    });
+    road::click(sprites, "OpenFolderBut");
+    QCOMPARE(opened, QStringList{expected});
+    QCOMPARE(recorder_->warnings.size(), 0);
+    opens = false;
+    road::click(sprites, "OpenFolderBut");
+    platform::setFolderOpener({});
+    QCOMPARE(recorder_->warnings.size(), 1);
+    QCOMPARE(recorder_->warnings[0].title, QStringLiteral("Open Folder"));
+    QVERIFY2(recorder_->warnings[0].text.contains(expected), qPrintable(recorder_->warnings[0].text));
+
+    // A failed build leaves its NAME.log there too.
+    QVERIFY(QFile::remove(folder.filePath(QStringLiteral("Slime.8XP"))));
+    QVERIFY(folder.mkdir(QStringLiteral("Slime.8XP")));
+    road::clickCreate(settings);
+    QTRY_VERIFY2_WITH_TIMEOUT(sprites->buildStatus().startsWith(QStringLiteral("Build failed:")),
+                              qPrintable(sprites->buildStatus()), 20000);
+    QVERIFY(readAll(folder.filePath(QStringLiteral("Slime.log"))).contains("a folder of that name is in the way"));
+
+    // Nothing was written beside the program.
+    QCOMPARE(tree(programFolder), programBefore);
 }
 
 void TestCreate::nameIsOneArgument_data()
@@ -686,8 +803,9 @@ void TestCreate::writeFailureLosesNothing_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("error");
     QTest::newRow("directory standing at NAME.asm") << "directory" << EISDIR;
-    QTest::newRow("program folder below a regular file") << "under file" << ENOTDIR;
-    QTest::newRow("read-only program folder") << "read-only" << EACCES;
+    // An installed program writes into the per-user folder, which may fail too.
+    QTest::newRow("per-user folder below a regular file") << "under file" << ENOTDIR;
+    QTest::newRow("read-only per-user folder") << "read-only" << EACCES;
     QTest::newRow("read-only file system") << "read-only mount" << EROFS;
     QTest::newRow("disk full") << "full" << ENOSPC;
 }
@@ -702,22 +820,31 @@ void TestCreate::writeFailureLosesNothing()
     if (kind == "directory") {
         QVERIFY(QDir(folder_).mkdir(QStringLiteral("Slime.asm")));
     } else if (kind == "under file") {
-        QVERIFY(writeFile(folderPath(QStringLiteral("plain")), "a file\n"));
-        platform::setProgramFolder(folderPath(QStringLiteral("plain/prog")));
-        target = folderPath(QStringLiteral("plain/prog/Slime.asm"));
+        // The home is a regular file, so no folder can be made in it.
+        installLayout();
+        const QString plain = sandbox_.filePath(QStringLiteral("plain"));
+        QVERIFY(writeFile(plain, "a file\n"));
+        qputenv("HOME", QFile::encodeName(plain));
+        target = QDir(plain).filePath(QStringLiteral("Palvorn Enemies"));
     } else if (kind == "read-only") {
         if (::geteuid() == 0)
             QSKIP("permissions do not stop root");
+        installLayout();
+        QVERIFY(QDir().mkpath(userFolder()));
+        target = QDir(userFolder()).filePath(QStringLiteral("Slime.asm"));
         QVERIFY(writeFile(target, older));
-        QVERIFY(QFile::setPermissions(folder_, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(userFolder(), QFile::ReadOwner | QFile::ExeOwner));
     } else if (kind == "read-only mount") {
         // Permissions do not stop root; a file system mounted read-only does.
+        installLayout();
+        QVERIFY(QDir().mkpath(userFolder()));
         if (::geteuid() != 0 ||
-            QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder_}) != 0)
+            QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", userFolder()}) != 0)
             QSKIP("a small file system cannot be mounted here");
-        mounted_ = folder_;
+        mounted_ = userFolder();
+        target = QDir(userFolder()).filePath(QStringLiteral("Slime.asm"));
         QVERIFY(writeFile(target, older));
-        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"-o", "remount,ro", folder_}), 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {"-o", "remount,ro", userFolder()}), 0);
     } else if (kind == "full") {
         if (::geteuid() != 0 ||
             QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", folder_}) != 0)
@@ -732,7 +859,7 @@ void TestCreate::writeFailureLosesNothing()
         }
         filler.close();
     }
-    const QStringList before = tree(sandbox_.path());
+    const QStringList before = tree(sandbox_.path()) + tree(homeBox_.path());
 
     SettingsWindow* settings = enterSlime();
     road::clickCreate(settings);
@@ -744,7 +871,7 @@ void TestCreate::writeFailureLosesNothing()
     QVERIFY2(text.contains(systemReason(error)), qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("The build script was not started.")), qPrintable(text));
     QCOMPARE(launcher.starts.size(), 0);
-    QCOMPARE(tree(sandbox_.path()), before);
+    QCOMPARE(tree(sandbox_.path()) + tree(homeBox_.path()), before);
     if (kind != "directory" && kind != "under file")
         QCOMPARE(readAll(target), older);
     // Nothing was written, so there is nothing to show and "Ok" cannot end the enemy.

@@ -1,0 +1,30 @@
+#pragma once
+// The two folders of the program. The tools folder holds the build script
+// and its calculator file wrapper: the executable's own folder in a build
+// tree or a copied program folder, the package's library folder when the
+// program is installed. The enemy folder is where NAME.asm is written and
+// the build script runs: the executable's folder when it is such a
+// self-contained, writable program folder, otherwise the per-user folder
+// "Palvorn Enemies". Both follow platform::programFolder(), so a test that
+// sets it never touches a real program or user folder.
+
+#include <QString>
+
+namespace platform {
+
+// Folder of the build script (and palvorn-8xp beside it).
+QString toolsFolder();
+// The build script the windows and the command line start.
+QString buildScript();
+
+// Where the windows write enemies; not created here (see makeEnemyFolder).
+QString enemyFolder();
+// Creates the enemy folder if it is missing. Returns an empty string when it
+// exists, otherwise the message, naming the folder and the system's reason.
+QString makeEnemyFolder();
+
+// "Palvorn Enemies" in the user's documents folder, or in the home folder
+// when there is no documents folder.
+QString userEnemyFolder();
+
+}  // namespace platform
