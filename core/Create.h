@@ -13,7 +13,7 @@
 
 namespace palvorn {
 
-// The build script the program folder holds on this system.
+// The build script the program's tools folder holds on this system.
 #ifdef _WIN32
 inline constexpr bool kWindowsFileNames = true;
 inline constexpr const char* kBuildScript = "asm.bat";

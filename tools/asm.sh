@@ -8,7 +8,8 @@
 # is non-zero.
 #
 # Chain: a copy of NAME.asm adapted to pasmo's syntax -> pasmo -> raw binary
-# -> palvorn-8xp (beside this script) -> NAME.8XP. NAME.asm is never changed.
+# -> palvorn-8xp (beside this script, wherever the working directory is) ->
+# NAME.8XP. NAME.asm is never changed.
 # Any script of this name that takes the same argument can replace this one.
 
 if [ "$#" -ne 1 ]; then

@@ -257,6 +257,17 @@ void TestCommandLine::helpAndVersion()
     QCOMPARE(windows.status, 1);
     QVERIFY2(windows.err.contains(QStringLiteral("xvfb-run")) && windows.err.contains(QStringLiteral("create")),
              qPrintable(windows.err));
+    // One enemy file, as a desktop's "Open with" passes it, is for the
+    // windows (here without a display), not an unknown command; two are not.
+    QVERIFY(QFile::copy(slimeGoldenPath(), dir_->filePath(QStringLiteral("Slime.asm"))));
+    for (const QString& file : {QStringLiteral("Slime.asm"), QStringLiteral("Gone.ASM")}) {
+        const Run open = run({file}, dir_->path());
+        QCOMPARE(open.status, 1);
+        QVERIFY2(open.err.contains(QStringLiteral("needs a graphical display")), qPrintable(open.err));
+    }
+    const Run two = run({"Slime.asm", "Slime.asm"}, dir_->path());
+    QCOMPARE(two.status, 1);
+    QVERIFY2(two.err.contains(QStringLiteral("unknown command")), qPrintable(two.err));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
