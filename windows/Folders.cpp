@@ -29,6 +29,16 @@ bool installed()
            QFileInfo(QDir(program.filePath(QStringLiteral(PALVORN_TOOLS_FROM_PROGRAM))).filePath(kScript)).isFile();
 }
 
+// "Palvorn Enemies" in the user's documents folder, or in the home folder
+// when there is no documents folder.
+QString userEnemyFolder()
+{
+    QString parent = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (parent.isEmpty() || !QFileInfo(parent).isDir())
+        parent = QDir::homePath();
+    return QDir(parent).filePath(QStringLiteral("Palvorn Enemies"));
+}
+
 }  // namespace
 
 QString toolsFolder()
@@ -41,14 +51,6 @@ QString toolsFolder()
 QString buildScript()
 {
     return QDir(toolsFolder()).filePath(kScript);
-}
-
-QString userEnemyFolder()
-{
-    QString parent = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (parent.isEmpty() || !QFileInfo(parent).isDir())
-        parent = QDir::homePath();
-    return QDir(parent).filePath(QStringLiteral("Palvorn Enemies"));
 }
 
 QString enemyFolder()

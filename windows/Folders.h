@@ -23,8 +23,4 @@ QString enemyFolder();
 // exists, otherwise the message, naming the folder and the system's reason.
 QString makeEnemyFolder();
 
-// "Palvorn Enemies" in the user's documents folder, or in the home folder
-// when there is no documents folder.
-QString userEnemyFolder();
-
 }  // namespace platform
