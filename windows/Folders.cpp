@@ -1,5 +1,6 @@
 #include "Folders.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -7,7 +8,6 @@
 #include <system_error>
 
 #include "Create.h"
-#include "Platform.h"
 
 // Where the installed program's tools lie, seen from its executable.
 #ifndef PALVORN_TOOLS_FROM_PROGRAM
@@ -19,6 +19,12 @@ namespace platform {
 namespace {
 
 const QString kScript = QString::fromLatin1(palvorn::kBuildScript);
+
+QString& folderOverride()
+{
+    static QString folder;
+    return folder;
+}
 
 // The installed layout: no build script beside the executable, but one in
 // the package's library folder.
@@ -40,6 +46,16 @@ QString userEnemyFolder()
 }
 
 }  // namespace
+
+QString programFolder()
+{
+    return folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
+}
+
+void setProgramFolder(const QString& folder)
+{
+    folderOverride() = folder;
+}
 
 QString toolsFolder()
 {

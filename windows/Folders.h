@@ -5,12 +5,16 @@
 // program is installed. The enemy folder is where NAME.asm is written and
 // the build script runs: the executable's folder when it is such a
 // self-contained, writable program folder, otherwise the per-user folder
-// "Palvorn Enemies". Both follow platform::programFolder(), so a test that
-// sets it never touches a real program or user folder.
+// "Palvorn Enemies". Both follow programFolder(), so a test that sets it
+// never touches a real program or user folder. Qt Core only.
 
 #include <QString>
 
 namespace platform {
+
+// Folder of the executable.
+QString programFolder();
+void setProgramFolder(const QString& folder);  // empty: back to the executable's folder
 
 // Folder of the build script (and palvorn-8xp beside it).
 QString toolsFolder();

@@ -1,6 +1,5 @@
 #include "Platform.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,12 +16,6 @@
 namespace platform {
 
 namespace {
-
-QString& folderOverride()
-{
-    static QString folder;
-    return folder;
-}
 
 WarningBox& warningBox()
 {
@@ -111,16 +104,6 @@ QString launchDetached(const QString& script, const QString& argument, const QSt
 
 
 }  // namespace
-
-QString programFolder()
-{
-    return folderOverride().isEmpty() ? QCoreApplication::applicationDirPath() : folderOverride();
-}
-
-void setProgramFolder(const QString& folder)
-{
-    folderOverride() = folder;
-}
 
 void warn(QWidget* parent, const QString& title, const QString& text, Buttons buttons)
 {

@@ -1,22 +1,19 @@
 #pragma once
 // Every call the windows make to the platform that a test must be able to
-// answer without a modal loop or a real process: the program folder, warning
-// boxes, the file-open dialog, the build script launcher and the file
-// manager. Each has a real
-// default; tests install their own with the set* functions (an empty function
-// restores the default).
+// answer without a modal loop or a real process: the program folder (in
+// Folders.h), warning boxes, the file-open dialog, the build script launcher
+// and the file manager. Each has a real default; tests install their own
+// with the set* functions (an empty function restores the default).
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 
+#include "Folders.h"  // the program folder seam
+
 class QWidget;
 
 namespace platform {
-
-// Folder of the executable; the tools and enemy folders follow from it (Folders.h).
-QString programFolder();
-void setProgramFolder(const QString& folder);  // empty: back to the executable's folder
 
 enum class Buttons { Ok, OkCancel };
 using WarningBox = std::function<void(QWidget* parent, const QString& title, const QString& text, Buttons)>;
