@@ -129,12 +129,10 @@ EnemyValues fileValues(const Enemy& enemy)
     const EnemySettings& s = enemy.settings;
     EnemyValues v;
     v.name = s.name;
-    for (const ValueField& row : kValueFields) {
-        if (row.slider)
-            v.*row.value = s.*row.slider;
+    static_cast<FightingValues&>(v) = s;
+    for (const ValueField& row : kValueFields)
         if (row.text)
             v.*row.value = fieldValue(s.*row.text);
-    }
     v.increment = hpIncrement(fieldValue(s.maxHP), v.minHP);
     v.itemPosition = s.item;
     const Placement p = placementOf(enemy.sprites[0]);

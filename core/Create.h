@@ -30,7 +30,7 @@ struct Subject {
         Name,
         HPOrder,  // Max HP not above Min HP
         MaxHP,
-        Field,   // a field of the value line: the item, Min HP, money or a fighting value
+        Field,  // a field of the value line: the item, Min HP, money or a fighting value
         Sprite,
     };
     Kind kind = Kind::Name;

@@ -184,6 +184,8 @@ ValueLine parseValueLine(Lines& lines)
         throw ReadError(n, "expected " + std::to_string(kValueLineFields) + " numbers separated by commas, found " +
                                std::to_string(count));
 
+    // Each field on its own first; the increment and the placement are then
+    // checked against the others.
     for (int f = 0; f < kValueLineFields; ++f) {
         const SliderRange range = valueRange(f);
         const int value = v.fields[static_cast<std::size_t>(f)];

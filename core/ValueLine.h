@@ -28,8 +28,9 @@ inline constexpr std::string_view kDb = " .db ";
 inline constexpr std::string_view kEndDirective = ".end";
 inline constexpr std::string_view kEndLine = "END";
 
-// Digits the Min HP and Max HP fields take.
+// Digits the Min HP and Max HP fields take, and the money field.
 inline constexpr int kHPDigits = 3;
+inline constexpr int kMoneyDigits = 2;
 
 // The largest number of the given digits: 9, 99, 999 ...
 constexpr int largestOf(int digits)
@@ -61,48 +62,57 @@ inline constexpr int kSettingFields = static_cast<int>(Field::RobotTo) + 1;
 // After them, each sprite's height and bytes per row, in pose order.
 inline constexpr int kValueLineFields = kSettingFields + 2 * kPoses;
 
-// One field of the value line.
-struct ValueField {
-    Field field;                // its place on the value line
-    std::string_view name;      // as "show" and the reader's messages name it
-    std::string_view caption;   // as the settings window and Create's refusals name it; empty: derived
-    std::string_view title;     // the title of Create's refusals about it; empty: derived
-    std::string_view option;    // the command line's option; empty: derived
-    SliderRange range;          // the values the tool writes
-    int digits;                 // digits it is typed with; 0: derived
-    int EnemyValues::*value;    // where the file's values hold it
-    int offset;                 // written as the value plus this (the item's position plus 1)
-    int EnemySettings::*slider;            // a fighting value's slider; nullptr for others
-    std::string EnemySettings::*text;      // a number field's text; nullptr for others
-};
-
 inline constexpr SliderRange kByteRange{kByteMin, kByteMax};
 
+// One field of the value line. A derived field (worked out from other
+// values, not entered) keeps the defaults from caption on.
+struct ValueField {
+    Field field;                                 // its place on the value line
+    std::string_view name;                       // as "show" and the reader's messages name it
+    int EnemyValues::*value;                     // where the file's values hold it
+    SliderRange range = kByteRange;              // the values the tool writes
+    std::string_view caption{};                  // as the settings window and Create's refusals name it
+    std::string_view title{};                    // the title of Create's refusals about it
+    std::string_view option{};                   // the command line's option
+    int digits = 0;                              // digits its number is typed with; 0: not typed as a number
+    int offset = 0;                              // written as the value plus this
+    int FightingValues::*slider = nullptr;       // a fighting value's member
+    std::string EnemySettings::*text = nullptr;  // a number field's text
+};
+
+// A fighting value's row: set by a slider, one digit on the command line.
+constexpr ValueField fightingValue(Field field, std::string_view name, std::string_view caption,
+                                   std::string_view option, int FightingValues::*member,
+                                   SliderRange range = kSliderRange)
+{
+    return {.field = field, .name = name, .value = member, .range = range, .caption = caption,
+            .title = "Fighting Values", .option = option, .digits = 1, .slider = member};
+}
+
 inline constexpr std::array<ValueField, kSettingFields> kValueFields = {{
-    {Field::MinHP, "Min HP", "Min HP", "Figuring HP", "--min-hp", {0, kByteMax}, kHPDigits, &EnemyValues::minHP, 0,
-     nullptr, &EnemySettings::minHP},
-    {Field::Increment, "HP increment", "", "", "", kByteRange, 0, &EnemyValues::increment, 0, nullptr, nullptr},
-    {Field::HighDefense, "High defense", "High Defense", "Fighting Values", "--high-defense", kSliderRange, 1,
-     &EnemyValues::highDefense, 0, &EnemySettings::highDefense, nullptr},
-    {Field::LowDefense, "Low defense", "Low Defense", "Fighting Values", "--low-defense", kSliderRange, 1,
-     &EnemyValues::lowDefense, 0, &EnemySettings::lowDefense, nullptr},
-    {Field::HighAttack, "High attack", "High Attack", "Fighting Values", "--high-attack", kSliderRange, 1,
-     &EnemyValues::highAttack, 0, &EnemySettings::highAttack, nullptr},
-    {Field::LowAttack, "Low attack", "Low Attack", "Fighting Values", "--low-attack", kSliderRange, 1,
-     &EnemyValues::lowAttack, 0, &EnemySettings::lowAttack, nullptr},
-    {Field::SpecialAttack, "Special attack", "Special Attack", "Fighting Values", "--special-attack", kSliderRange,
-     1, &EnemyValues::specialAttack, 0, &EnemySettings::specialAttack, nullptr},
-    {Field::BlockChance, "Block chance", "Block Chance", "Fighting Values", "--block-chance", kBlockChanceRange, 1,
-     &EnemyValues::blockChance, 0, &EnemySettings::blockChance, nullptr},
-    {Field::Attacks, "Attacks", "Attacks", "Fighting Values", "--attacks", kSliderRange, 1, &EnemyValues::attacks, 0,
-     &EnemySettings::attacks, nullptr},
-    {Field::Item, "Item", "Item", "Select Item", "--item", {0, static_cast<int>(kItems.size())}, 1,
-     &EnemyValues::itemPosition, 1, nullptr, nullptr},
-    {Field::Money, "Money", "Base Money", "Base Money", "--money", {0, largestOf(2)}, 2, &EnemyValues::money, 0,
-     nullptr, &EnemySettings::money},
-    {Field::RobotY, "RobotY", "", "", "", kByteRange, 0, &EnemyValues::robotY, 0, nullptr, nullptr},
-    {Field::RobotX, "RobotX", "", "", "", kByteRange, 0, &EnemyValues::robotX, 0, nullptr, nullptr},
-    {Field::RobotTo, "RobotTo", "", "", "", kByteRange, 0, &EnemyValues::robotTo, 0, nullptr, nullptr},
+    {.field = Field::MinHP, .name = "Min HP", .value = &EnemyValues::minHP, .range = {0, kByteMax},
+     .caption = "Min HP", .title = "Figuring HP", .option = "--min-hp", .digits = kHPDigits,
+     .text = &EnemySettings::minHP},
+    {.field = Field::Increment, .name = "HP increment", .value = &EnemyValues::increment},
+    fightingValue(Field::HighDefense, "High defense", "High Defense", "--high-defense", &FightingValues::highDefense),
+    fightingValue(Field::LowDefense, "Low defense", "Low Defense", "--low-defense", &FightingValues::lowDefense),
+    fightingValue(Field::HighAttack, "High attack", "High Attack", "--high-attack", &FightingValues::highAttack),
+    fightingValue(Field::LowAttack, "Low attack", "Low Attack", "--low-attack", &FightingValues::lowAttack),
+    fightingValue(Field::SpecialAttack, "Special attack", "Special Attack", "--special-attack",
+                  &FightingValues::specialAttack),
+    fightingValue(Field::BlockChance, "Block chance", "Block Chance", "--block-chance", &FightingValues::blockChance,
+                  kBlockChanceRange),
+    fightingValue(Field::Attacks, "Attacks", "Attacks", "--attacks", &FightingValues::attacks),
+    // The file holds the list position plus 1, and 0 for no item.
+    {.field = Field::Item, .name = "Item", .value = &EnemyValues::itemPosition,
+     .range = {0, static_cast<int>(kItems.size())}, .caption = "Item", .title = "Select Item", .option = "--item",
+     .offset = 1},
+    {.field = Field::Money, .name = "Money", .value = &EnemyValues::money, .range = {0, largestOf(kMoneyDigits)},
+     .caption = "Base Money", .title = "Base Money", .option = "--money", .digits = kMoneyDigits,
+     .text = &EnemySettings::money},
+    {.field = Field::RobotY, .name = "RobotY", .value = &EnemyValues::robotY},
+    {.field = Field::RobotX, .name = "RobotX", .value = &EnemyValues::robotX},
+    {.field = Field::RobotTo, .name = "RobotTo", .value = &EnemyValues::robotTo},
 }};
 
 // Every row stands at its own field's place, so a field indexes the table.
