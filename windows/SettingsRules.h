@@ -12,4 +12,4 @@ QString sliderCaption(const QString& prefix, int value);
 
 // Whether the name field takes this text: the core's name rule, with the
 // characters Windows file names refuse on Windows.
-bool nameAllowed(const QString& name);
+bool nameFieldTakes(const QString& name);

@@ -29,7 +29,7 @@ namespace {
 class NameValidator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override { return nameAllowed(input) ? Acceptable : Invalid; }
+    State validate(QString& input, int&) const override { return nameFieldTakes(input) ? Acceptable : Invalid; }
 };
 
 // An editable item box whose entries are chosen from its list only: the list
@@ -138,27 +138,24 @@ SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget
     grid_->addWidget(cmbItem, row++, 2, 1, 2);
 
     grid_->addWidget(label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
-    txtMinHP = digitsField(this, "txtMinHP", 3, s.minHP);
+    txtMinHP = digitsField(this, "txtMinHP", palvorn::valueField(palvorn::Field::MinHP).digits, s.minHP);
     grid_->addWidget(txtMinHP, row, 1);
     grid_->addWidget(label(this, "lblMaxHP", QStringLiteral("Max HP:")), row, 2);
-    txtMaxHP = digitsField(this, "txtMaxHP", 3, s.maxHP);
+    txtMaxHP = digitsField(this, "txtMaxHP", palvorn::kHPDigits, s.maxHP);
     grid_->addWidget(txtMaxHP, row++, 3);
 
     grid_->addWidget(label(this, "lblRobotMoney", QStringLiteral("Base Money:")), row, 0, 1, 2);
-    txtRobotMoney = digitsField(this, "txtRobotMoney", 2, s.money);
+    txtRobotMoney = digitsField(this, "txtRobotMoney", palvorn::valueField(palvorn::Field::Money).digits, s.money);
     grid_->addWidget(txtRobotMoney, row++, 2, 1, 2);
 
-    using S = palvorn::EnemySettings;
-    const palvorn::SliderRange range = palvorn::kSliderRange;
-    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", QStringLiteral("High Defense:"), range, &S::highDefense);
-    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", QStringLiteral("Low Defense:"), range, &S::lowDefense);
-    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", QStringLiteral("High Attack:"), range, &S::highAttack);
-    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", QStringLiteral("Low Attack:"), range, &S::lowAttack);
-    SpecAtkSlider =
-        addSlider("SpecAtkSlider", "lblSpecAtk", QStringLiteral("Special Attack:"), range, &S::specialAttack);
-    AtksSlider = addSlider("AtksSlider", "lblAtks", QStringLiteral("Attacks:"), range, &S::attacks);
-    BlksSlider = addSlider("BlksSlider", "lblBlks", QStringLiteral("Block Chance:"), palvorn::kBlockChanceRange,
-                           &S::blockChance);
+    using palvorn::Field;
+    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", Field::HighDefense);
+    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", Field::LowDefense);
+    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", Field::HighAttack);
+    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", Field::LowAttack);
+    SpecAtkSlider = addSlider("SpecAtkSlider", "lblSpecAtk", Field::SpecialAttack);
+    AtksSlider = addSlider("AtksSlider", "lblAtks", Field::Attacks);
+    BlksSlider = addSlider("BlksSlider", "lblBlks", Field::BlockChance);
     row = grid_->rowCount();
 
     // "willl" is the window's own first text, kept as it always read until
@@ -235,9 +232,12 @@ SettingsWindow::~SettingsWindow()
     delete sprites_.data();
 }
 
-QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, const QString& prefix,
-                                   palvorn::SliderRange range, int palvorn::EnemySettings::*value)
+QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, palvorn::Field field)
 {
+    const palvorn::ValueField& fighting = palvorn::valueField(field);
+    const QString prefix = QString::fromLatin1(fighting.caption.data(), qsizetype(fighting.caption.size())) + u':';
+    const palvorn::SliderRange range = fighting.range;
+    const auto value = fighting.slider;
     const int row = grid_->rowCount();
     const int start = enemy_.settings.*value;
     auto* caption = label(this, captionName, sliderCaption(prefix, start));

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "Enemy.h"
+#include "ValueLine.h"
 
 class QComboBox;
 class QGridLayout;
@@ -59,8 +60,7 @@ private:
         int palvorn::EnemySettings::*value;
     };
 
-    QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix,
-                       palvorn::SliderRange range, int palvorn::EnemySettings::*value);
+    QSlider* addSlider(const char* sliderName, const char* captionName, palvorn::Field field);
     void sliderMoved(const SliderRow& row);
     void showProgramName();
     void showEnemyFolder();

@@ -69,7 +69,8 @@ QFrame* makeLine(QWidget* parent, const char* name, QPalette::ColorRole colour)
     return line;
 }
 
-QString poseWord(int step)
+// The pose a wizard step 1..5 takes the sprite of, as its texts name it.
+QString poseOfStep(int step)
 {
     return QString::fromLatin1(palvorn::poseWord(step - 1).data());
 }
@@ -237,7 +238,7 @@ void WizardWindow::ShowStep(int stepnum)
     }
     // "bitmap" is the tool's own wording from when it read bitmaps only;
     // users and their notes know the line, so it stays.
-    instruct->setText(QStringLiteral("Select the bitmap for the ") + poseWord(stepnum) + QStringLiteral(" sprite."));
+    instruct->setText(QStringLiteral("Select the bitmap for the ") + poseOfStep(stepnum) + QStringLiteral(" sprite."));
     showSprite();
     showSizeOf(CurStep);
 }
@@ -368,7 +369,7 @@ void WizardWindow::Browse_Click()
 {
     // The first entry keeps the filter the tool always offered.
     const QString filter = QStringLiteral("Bitmaps (.bmp) (*.bmp);;Pictures (*.bmp *.png *.gif);;All files (*)");
-    const QString title = QStringLiteral("Select the %1 sprite").arg(poseWord(CurStep));
+    const QString title = QStringLiteral("Select the %1 sprite").arg(poseOfStep(CurStep));
     const QString file = platform::openFile(this, {title, lastFolder_, filter});
     if (file.isEmpty())
         return;  // cancelled

@@ -195,7 +195,7 @@ void TestCommandLine::build_data()
                                      << true;
 }
 
-// --build runs the program folder's build script in --folder and waits.
+// --build runs the program's build script in --folder and waits.
 void TestCommandLine::build()
 {
     QFETCH(QString, name);
