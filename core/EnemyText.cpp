@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "Create.h"
+#include "Rules.h"
 
 namespace palvorn {
 
@@ -54,6 +55,9 @@ std::string describeEnemy(const Enemy& enemy)
                 out += " (no such item)";
         }
         out += '\n';
+        // Not in the file; what Open fills in from Min HP and the increment.
+        if (i == 0)
+            out += "Max HP: " + std::to_string(fieldValue(enemy.settings.maxHP)) + "\n";
     }
     for (int pose = 0; pose < kPoses; ++pose) {
         const Sprite& s = v.sprites[static_cast<std::size_t>(pose)];
