@@ -30,7 +30,13 @@ namespace {
 class NameValidator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override { return nameAllowed(input) ? Acceptable : Invalid; }
+    State validate(QString& input, int&) const override
+    {
+        if (!nameAllowed(input))
+            return Invalid;
+        // "Big " on the way to "Big Rat": typed, but not a name yet.
+        return palvorn::nameAllowed(input.toStdString(), palvorn::kWindowsFileNames) ? Acceptable : Intermediate;
+    }
 };
 
 QLineEdit* digitsField(QWidget* parent, const char* name, int digits, const std::string& text)
@@ -339,8 +345,10 @@ bool SettingsWindow::mayReplace(const std::filesystem::path& target)
 void SettingsWindow::CreateBut_Click()
 {
     const QString folder = platform::programFolder();
-    // Made before Create runs, so that the build it starts reports to it.
-    if (!sprites_) {
+    // Made before Create runs, so that the build it starts reports to it;
+    // a window made for a Create that wrote nothing goes again.
+    const bool fresh = !sprites_;
+    if (fresh) {
         sprites_ = new SpritesWindow;
         connect(sprites_, &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
     }
@@ -362,13 +370,20 @@ void SettingsWindow::CreateBut_Click()
     using Status = palvorn::CreateOutcome::Status;
     const QString title = QString::fromStdString(outcome.title);
     const QString text = QString::fromStdString(outcome.text);
+    const auto dropFresh = [&] {
+        if (fresh)
+            delete sprites_.data();
+    };
     switch (outcome.status) {
     case Status::Refused:
+        dropFresh();
         platform::warn(this, title, text, platform::Buttons::OkCancel);
         return;
     case Status::NotReplaced:
+        dropFresh();
         return;  // the user kept the other enemy's file: nothing was written
     case Status::NotWritten:
+        dropFresh();
         platform::warn(this, title, text);
         return;
     case Status::Written:

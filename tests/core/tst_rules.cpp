@@ -164,7 +164,11 @@ void TestRules::checks_data()
                                              "count.";
     QTest::newRow("name with a quote") << Change([](Enemy& e) { e.settings.name = "Sl\"me"; }) << "Robot Name"
                                        << "The name \"Sl\"me\" cannot be used: a name is at most 8 printable ASCII "
-                                          "characters without / \\ or \".";
+                                          "characters without / \\ or \", with no space at either end.";
+    QTest::newRow("name with a space at an end")
+        << Change([](Enemy& e) { e.settings.name = " Rat "; }) << "Robot Name"
+        << "The name \" Rat \" cannot be used: a name is at most 8 printable ASCII characters without / \\ or \", "
+           "with no space at either end.";
     QTest::newRow("sprite missing") << Change([](Enemy& e) { e.sprites[2] = {}; }) << "Sprites"
                                     << "The low attack sprite is missing.";
     QTest::newRow("hurt over the limit") << Change([](Enemy& e) { e.sprites[4] = palvorn::Sprite(41, 40); })
