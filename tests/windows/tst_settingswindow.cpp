@@ -119,6 +119,7 @@ private slots:
     void closingDropsEdits();
     void finishAgainKeepsEntries();
     void destroyedWithTypedItemFocused();
+    void layoutHolds();
 
 private:
     // The working copy the window edits.
@@ -671,6 +672,26 @@ void TestCharSettings::destroyedWithTypedItemFocused()
     const QPointer<SettingsWindow> alive(settings_);
     wizard_.reset();
     QVERIFY(alive.isNull());
+}
+
+// The instruction line stays one line whatever the name, and the warning
+// about the name wraps under the field instead of widening the window.
+void TestCharSettings::layoutHolds()
+{
+    QCoreApplication::processEvents();
+    const int width = settings_->width();
+    auto* instruct = control<QLabel>(settings_, "Instruct");
+    auto* program = control<QLabel>(settings_, "ProgramName");
+    for (const QString name : {"Robot", "WWWWWWWW", "9Lives", "MMMMMMMM"}) {
+        replaceText(control<QLineEdit>(settings_, "CharName"), name);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+        QCOMPARE(settings_->width(), width);
+        QVERIFY(!instruct->wordWrap());
+        QVERIFY2(instruct->width() >= instruct->fontMetrics().horizontalAdvance(instruct->text()), qPrintable(name));
+        QVERIFY2(program->height() >= program->heightForWidth(program->width()), qPrintable(name));
+    }
+    QCOMPARE(program->text(), QStringLiteral("Calculator program: MMMMMMMM"));
 }
 
 QTEST_MAIN(TestCharSettings)
