@@ -263,8 +263,13 @@ void SettingsWindow::sliderMoved(const SliderRow& row)
 
 void SettingsWindow::showProgramName()
 {
-    const std::optional<std::string> program = palvorn::calculatorName(enemy_.settings.name);
-    if (program) {
+    const std::string& name = enemy_.settings.name;
+    const std::optional<std::string> program = palvorn::calculatorName(name);
+    if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) {
+        // Typed on the way to a longer name; Create refuses it as it stands.
+        ProgramName->setText(QStringLiteral("A name cannot start or end with a space"));
+        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
+    } else if (program) {
         ProgramName->setText(QStringLiteral("Calculator program: %1").arg(QString::fromStdString(*program)));
         ProgramName->setStyleSheet(QString());
     } else {

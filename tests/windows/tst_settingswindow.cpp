@@ -692,6 +692,9 @@ void TestCharSettings::layoutHolds()
         QVERIFY2(program->height() >= program->heightForWidth(program->width()), qPrintable(name));
     }
     QCOMPARE(program->text(), QStringLiteral("Calculator program: MMMMMMMM"));
+    replaceText(control<QLineEdit>(settings_, "CharName"), QStringLiteral("Big "));
+    QCOMPARE(program->text(), QStringLiteral("A name cannot start or end with a space"));
+    QCOMPARE(settings_->width(), width);
 }
 
 QTEST_MAIN(TestCharSettings)
