@@ -359,8 +359,8 @@ void SettingsWindow::CreateBut_Click()
     }
     QString notStarted;
     QDateTime started;
-    const QString statusFile = sprites_->newStatusFile();
     const palvorn::ScriptStarter start = [&](const std::string& name, const std::filesystem::path&) {
+        const QString statusFile = sprites_->newStatusFile();
         started = QDateTime::currentDateTime();
         notStarted = platform::startScript(QDir(folder).filePath(QString::fromLatin1(palvorn::kBuildScript)),
                                            QString::fromStdString(name), folder, statusFile);
