@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 #include "Enemy.h"
 #include "EnemyReader.h"
 #include "EnemyText.h"
+#include "ValueLine.h"
 #include "Platform.h"
 #include "Render.h"
 #include "Rules.h"
@@ -28,34 +30,75 @@ constexpr int kBuildFailed = 3;
 
 constexpr const char* kProgram = "palvorn-enemy-creator";
 
-const char* const kUsage =
-    "usage:\n"
-    "  palvorn-enemy-creator create --name NAME --min-hp N --max-hp N [--money N] --item ITEM\n"
-    "      [--high-defense N] [--low-defense N] [--high-attack N] [--low-attack N]\n"
-    "      [--special-attack N] [--block-chance N] [--attacks N]\n"
-    "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
-    "  palvorn-enemy-creator show FILE\n"
-    "  palvorn-enemy-creator --help | --version\n"
-    "  palvorn-enemy-creator [FILE.asm]\n"
-    "\n"
-    "Without arguments the program opens its windows; with one existing file it\n"
-    "opens the windows with that enemy, as Open does.\n"
-    "\n"
-    "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
-    "pictures (BMP, PNG or GIF; pure opaque black pixels are set), in the order\n"
-    "normal, high attack, low attack, special attack, hurt.\n"
-    "  --item      an item as the list shows it (any case): Potion, Heal Leaf,\n"
-    "              Full Heal, STR Apple, DEF Apple, BLK Apple; or none\n"
-    "  --money     0 to 99; 0 when left out\n"
-    "  sliders     1 to 9 (--block-chance 2 to 9); 5 when left out\n"
-    "  --force     replace a NAME.asm in DIR that holds another enemy; without it\n"
-    "              such a file is named and kept, and the exit status is 1\n"
-    "  --build     then runs the program folder's build script in DIR, waits, and\n"
-    "              reports NAME.8XP or the first lines of NAME.log\n"
-    "show prints an enemy source file's name, values and sprites.\n"
-    "\n"
-    "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
-    "3 the build failed.\n";
+using palvorn::Field;
+using palvorn::ValueField;
+using palvorn::valueField;
+
+// "--money     0 to 99": an option and what it takes, in the help's columns.
+std::string helpLine(std::string_view option, const std::string& text)
+{
+    std::string line = "  " + std::string(option);
+    line.resize(std::max<std::size_t>(line.size() + 1, 14), ' ');
+    return line + text + "\n";
+}
+
+std::string rangeText(palvorn::SliderRange range)
+{
+    return std::to_string(range.minimum) + " to " + std::to_string(range.maximum);
+}
+
+// The help, with the options and ranges the value line's fields give.
+std::string usage()
+{
+    const std::string minHP(valueField(Field::MinHP).option);
+    const std::string money(valueField(Field::Money).option);
+    const std::string item(valueField(Field::Item).option);
+    std::string text = "usage:\n"
+                       "  palvorn-enemy-creator create --name NAME " +
+                       minHP + " N --max-hp N [" + money + " N] " + item + " ITEM\n";
+    // The fighting values, four to a line; those of another range named.
+    int onLine = 0;
+    std::string otherRanges;
+    for (const ValueField& row : palvorn::kValueFields) {
+        if (!row.slider)
+            continue;
+        text += (onLine == 0 ? "      " : " ") + ("[" + std::string(row.option) + " N]");
+        if (++onLine == 4) {
+            text += "\n";
+            onLine = 0;
+        }
+        if (row.range.minimum != palvorn::kSliderRange.minimum || row.range.maximum != palvorn::kSliderRange.maximum)
+            otherRanges += (otherRanges.empty() ? "" : ", ") + std::string(row.option) + " " + rangeText(row.range);
+    }
+    if (onLine != 0)
+        text += "\n";
+    text += "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
+            "  palvorn-enemy-creator show FILE\n"
+            "  palvorn-enemy-creator --help | --version\n"
+            "  palvorn-enemy-creator [FILE.asm]\n"
+            "\n"
+            "Without arguments the program opens its windows; with one existing file it\n"
+            "opens the windows with that enemy, as Open does.\n"
+            "\n"
+            "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
+            "pictures (BMP, PNG or GIF; pure opaque black pixels are set), in the order\n"
+            "normal, high attack, low attack, special attack, hurt.\n";
+    text += helpLine(item, "an item as the list shows it (any case): Potion, Heal Leaf,");
+    text += "              Full Heal, STR Apple, DEF Apple, BLK Apple; or none\n";
+    text += helpLine(money, rangeText(valueField(Field::Money).range) + "; 0 when left out");
+    text += helpLine("sliders", rangeText(palvorn::kSliderRange) +
+                                    (otherRanges.empty() ? std::string() : " (" + otherRanges + ")") + "; " +
+                                    std::to_string(palvorn::kSliderStart) + " when left out");
+    text += helpLine("--force", "replace a NAME.asm in DIR that holds another enemy; without it");
+    text += "              such a file is named and kept, and the exit status is 1\n";
+    text += helpLine("--build", "then runs the program folder's build script in DIR, waits, and");
+    text += "              reports NAME.8XP or the first lines of NAME.log\n"
+            "show prints an enemy source file's name, values and sprites.\n"
+            "\n"
+            "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
+            "3 the build failed.\n";
+    return text;
+}
 
 void say(std::FILE* stream, const std::string& text)
 {
@@ -77,30 +120,33 @@ std::string lower(std::string text)
     return text;
 }
 
-// The option a refusal of the core's checks is about.
-std::string optionOf(const std::string& subject)
+// What a refusal of the core's checks is about: the option, or the picture
+// file of a sprite.
+std::string refusedInput(const palvorn::Subject& subject, const std::vector<std::string>& pictures)
 {
-    if (subject == "hp")
+    using Kind = palvorn::Subject::Kind;
+    switch (subject.kind) {
+    case Kind::Name:
+        return "--name";
+    case Kind::HPOrder:
+    case Kind::MaxHP:
         return "--max-hp";
-    return "--" + subject;
+    case Kind::Field:
+        return std::string(valueField(subject.field).option);
+    case Kind::Sprite:
+        return pictures[static_cast<std::size_t>(subject.pose)];
+    }
+    return "create";
 }
 
-struct SliderOption {
-    const char* name;
-    int palvorn::EnemySettings::*value;
-    palvorn::SliderRange range;
-};
-
-const SliderOption kSliders[] = {
-    {"--high-defense", &palvorn::EnemySettings::highDefense, palvorn::kSliderRange},
-    {"--low-defense", &palvorn::EnemySettings::lowDefense, palvorn::kSliderRange},
-    {"--high-attack", &palvorn::EnemySettings::highAttack, palvorn::kSliderRange},
-    {"--low-attack", &palvorn::EnemySettings::lowAttack, palvorn::kSliderRange},
-    {"--special-attack", &palvorn::EnemySettings::specialAttack, palvorn::kSliderRange},
-    {"--block-chance", &palvorn::EnemySettings::blockChance, palvorn::kBlockChanceRange},
-    {"--attacks", &palvorn::EnemySettings::attacks, palvorn::kSliderRange},
-};
-
+// The row a command-line option sets, or nullptr.
+const ValueField* fieldOfOption(const std::string& option)
+{
+    for (const ValueField& row : palvorn::kValueFields)
+        if (!row.option.empty() && option == row.option)
+            return &row;
+    return nullptr;
+}
 
 int create(const std::vector<std::string>& args)
 {
@@ -142,39 +188,36 @@ int create(const std::vector<std::string>& args)
         } else {
             return refuse(option, "needs a value");
         }
+        const ValueField* row = fieldOfOption(option);
         if (option == "--name") {
             name = value;
-        } else if (option == "--min-hp") {
-            minHP = value;
         } else if (option == "--max-hp") {
             maxHP = value;
-        } else if (option == "--money") {
-            s.money = value;
-        } else if (option == "--item") {
-            item = value;
         } else if (option == "--folder") {
             folder = value;
-        } else {
-            const SliderOption* slider = nullptr;
-            for (const SliderOption& candidate : kSliders)
-                if (option == candidate.name)
-                    slider = &candidate;
-            if (!slider)
-                return refuse(option, "is not an option of create (see --help)");
+        } else if (row && row->field == Field::Item) {
+            item = value;
+        } else if (row && row->text) {
+            s.*row->text = value;
+            if (row->field == Field::MinHP)
+                minHP = value;
+        } else if (row && row->slider) {
             const int number = palvorn::fieldValue(value);
-            if (value.empty() || value.size() > 1 || number < slider->range.minimum ||
-                number > slider->range.maximum)
-                return refuse(option, "takes a whole number from " + std::to_string(slider->range.minimum) + " to " +
-                                          std::to_string(slider->range.maximum) + "; \"" + value + "\" is not one");
-            s.*slider->value = number;
+            if (value.empty() || value.size() > static_cast<std::size_t>(row->digits) ||
+                number < row->range.minimum || number > row->range.maximum)
+                return refuse(option, "takes a whole number from " + rangeText(row->range) + "; \"" + value +
+                                          "\" is not one");
+            s.*row->slider = number;
+        } else {
+            return refuse(option, "is not an option of create (see --help)");
         }
     }
-    for (const auto& [given, option] : {std::pair{&name, "--name"}, std::pair{&minHP, "--min-hp"},
-                                        std::pair{&maxHP, "--max-hp"}, std::pair{&item, "--item"}})
+    for (const auto& [given, option] :
+         {std::pair{&name, std::string_view("--name")}, std::pair{&minHP, valueField(Field::MinHP).option},
+          std::pair{&maxHP, std::string_view("--max-hp")}, std::pair{&item, valueField(Field::Item).option}})
         if (!*given)
-            return refuse(option, "is missing (see --help)");
+            return refuse(std::string(option), "is missing (see --help)");
     s.name = *name;
-    s.minHP = *minHP;
     s.maxHP = *maxHP;
 
     // The item as the list shows it, in any case; "none" for no item.
@@ -187,7 +230,7 @@ int create(const std::vector<std::string>& args)
             if (lower(*item) == lower(std::string(palvorn::kItems[position])))
                 s.item = static_cast<int>(position);
         if (s.item < 0)
-            return refuse("--item", "\"" + *item +
+            return refuse(std::string(valueField(Field::Item).option), "\"" + *item +
                                         "\" is not an item; the items are Potion, Heal Leaf, Full Heal, STR Apple, "
                                         "DEF Apple, BLK Apple, or none");
         s.itemText = std::string(palvorn::kItems[static_cast<std::size_t>(s.item)]);
@@ -232,12 +275,8 @@ int create(const std::vector<std::string>& args)
 
     using Status = palvorn::CreateOutcome::Status;
     switch (outcome.status) {
-    case Status::Refused: {
-        std::string what = optionOf(outcome.subject);
-        if (outcome.subject.rfind("sprite", 0) == 0)
-            what = pictures[static_cast<std::size_t>(outcome.subject.back() - '1')];
-        return refuse(what, outcome.text);
-    }
+    case Status::Refused:
+        return refuse(refusedInput(outcome.subject, pictures), outcome.text);
     case Status::NotReplaced:
         return refuse(outcome.source.string(), "holds another enemy; it was kept and nothing was written "
                                                "(--force replaces it)");
@@ -302,7 +341,7 @@ int runCommandLine(int argc, char* argv[])
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "--help" || command == "-h") {
-        std::fputs(kUsage, stdout);
+        std::fputs(usage().c_str(), stdout);
         return kDone;
     }
     if (command == "--version") {
@@ -316,6 +355,6 @@ int runCommandLine(int argc, char* argv[])
     say(stderr, std::string(kProgram) + ": \"" + command + "\" is " +
                     (command.rfind('-', 0) == 0 ? "not an option" : "neither a command nor an existing file") +
                     " (see --help)");
-    std::fputs(kUsage, stderr);
+    std::fputs(usage().c_str(), stderr);
     return kRefused;
 }

@@ -10,6 +10,7 @@
 
 #include "Enemy.h"
 #include "EnemySource.h"
+#include "ValueLine.h"
 
 namespace palvorn {
 
@@ -23,16 +24,27 @@ inline constexpr const char* kBuildScript = "asm.sh";
 #endif
 
 
+// What a refusal is about, for a caller that names its own input.
+struct Subject {
+    enum class Kind {
+        Name,
+        HPOrder,  // Max HP not above Min HP
+        MaxHP,
+        Field,  // a field of the value line: the item, Min HP, money or a fighting value
+        Sprite,
+    };
+    Kind kind = Kind::Name;
+    palvorn::Field field = palvorn::Field::MinHP;  // Kind::Field: which
+    int pose = 0;                                  // Kind::Sprite: which, 0..4
+    friend bool operator==(const Subject&, const Subject&) = default;
+};
+
 // Why an enemy cannot be written, as the user is told: a message box title
 // and its text.
 struct Refusal {
     std::string title;
     std::string text;
-    // What was refused, for a caller that names its own input: "item", "hp"
-    // (the order of Min and Max), "min-hp", "max-hp", "money", "name", a
-    // slider ("high-defense", "low-defense", "high-attack", "low-attack",
-    // "special-attack", "block-chance", "attacks") or "sprite1".."sprite5".
-    std::string subject;
+    Subject subject;
     friend bool operator==(const Refusal&, const Refusal&) = default;
 };
 
@@ -84,7 +96,7 @@ struct CreateOutcome {
     Status status = Status::Refused;
     std::string title;  // the message for a status that is not a success
     std::string text;
-    std::string subject;           // Refused: Refusal::subject
+    Subject subject;               // Refused: Refusal::subject
     std::filesystem::path source;  // NAME.asm, once written (NotReplaced: the file kept)
     std::string programName;       // the calculator program the build makes, e.g. SLIME
 };

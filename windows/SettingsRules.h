@@ -13,4 +13,4 @@ QString sliderCaption(const QString& prefix, int value);
 // Whether the name field takes this text: every character one the core's
 // name rule allows, with the characters Windows file names refuse on
 // Windows. A space at an end is taken while typing; Create refuses it.
-bool nameAllowed(const QString& name);
+bool nameFieldTakes(const QString& name);

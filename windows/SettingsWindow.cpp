@@ -32,7 +32,7 @@ public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override
     {
-        if (!nameAllowed(input))
+        if (!nameFieldTakes(input))
             return Invalid;
         // "Big " on the way to "Big Rat": typed, but not a name yet.
         return palvorn::nameAllowed(input.toStdString(), palvorn::kWindowsFileNames) ? Acceptable : Intermediate;
@@ -133,30 +133,27 @@ void SettingsWindow::setUpItemAndNumbers()
     grid_->addWidget(ItemNote, row++, 0, 1, 4);
 
     grid_->addWidget(label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
-    txtMinHP = digitsField(this, "txtMinHP", 3, s.minHP);
+    txtMinHP = digitsField(this, "txtMinHP", palvorn::valueField(palvorn::Field::MinHP).digits, s.minHP);
     grid_->addWidget(txtMinHP, row, 1);
     grid_->addWidget(label(this, "lblMaxHP", QStringLiteral("Max HP:")), row, 2);
-    txtMaxHP = digitsField(this, "txtMaxHP", 3, s.maxHP);
+    txtMaxHP = digitsField(this, "txtMaxHP", palvorn::kHPDigits, s.maxHP);
     grid_->addWidget(txtMaxHP, row++, 3);
 
     grid_->addWidget(label(this, "lblRobotMoney", QStringLiteral("Base Money:")), row, 0, 1, 2);
-    txtRobotMoney = digitsField(this, "txtRobotMoney", 2, s.money);
+    txtRobotMoney = digitsField(this, "txtRobotMoney", palvorn::valueField(palvorn::Field::Money).digits, s.money);
     grid_->addWidget(txtRobotMoney, row++, 2, 1, 2);
 }
 
 void SettingsWindow::setUpSliders()
 {
-    using S = palvorn::EnemySettings;
-    const palvorn::SliderRange range = palvorn::kSliderRange;
-    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", QStringLiteral("High Defense:"), range, &S::highDefense);
-    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", QStringLiteral("Low Defense:"), range, &S::lowDefense);
-    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", QStringLiteral("High Attack:"), range, &S::highAttack);
-    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", QStringLiteral("Low Attack:"), range, &S::lowAttack);
-    SpecAtkSlider =
-        addSlider("SpecAtkSlider", "lblSpecAtk", QStringLiteral("Special Attack:"), range, &S::specialAttack);
-    AtksSlider = addSlider("AtksSlider", "lblAtks", QStringLiteral("Attacks:"), range, &S::attacks);
-    BlksSlider = addSlider("BlksSlider", "lblBlks", QStringLiteral("Block Chance:"), palvorn::kBlockChanceRange,
-                           &S::blockChance);
+    using palvorn::Field;
+    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", Field::HighDefense);
+    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", Field::LowDefense);
+    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", Field::HighAttack);
+    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", Field::LowAttack);
+    SpecAtkSlider = addSlider("SpecAtkSlider", "lblSpecAtk", Field::SpecialAttack);
+    AtksSlider = addSlider("AtksSlider", "lblAtks", Field::Attacks);
+    BlksSlider = addSlider("BlksSlider", "lblBlks", Field::BlockChance);
 }
 
 void SettingsWindow::setUpInstructionAndButtons()
@@ -232,9 +229,12 @@ SettingsWindow::~SettingsWindow()
     delete sprites_.data();
 }
 
-QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, const QString& prefix,
-                                   palvorn::SliderRange range, int palvorn::EnemySettings::*value)
+QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, palvorn::Field field)
 {
+    const palvorn::ValueField& fighting = palvorn::valueField(field);
+    const QString prefix = QString::fromLatin1(fighting.caption.data(), qsizetype(fighting.caption.size())) + u':';
+    const palvorn::SliderRange range = fighting.range;
+    const auto value = fighting.slider;
     const int row = grid_->rowCount();
     const int start = enemy_.settings.*value;
     auto* caption = label(this, captionName, sliderCaption(prefix, start));

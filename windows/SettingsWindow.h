@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "Enemy.h"
+#include "ValueLine.h"
 
 class QComboBox;
 class QGridLayout;
@@ -77,8 +78,7 @@ private:
     void setUpTabOrder();
     void connectControls();
 
-    QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix,
-                       palvorn::SliderRange range, int palvorn::EnemySettings::*value);
+    QSlider* addSlider(const char* sliderName, const char* captionName, palvorn::Field field);
     void sliderMoved(const SliderRow& row);
     void showProgramName();
     void showItemNote();

@@ -72,7 +72,8 @@ QFrame* makeLine(QWidget* parent, const char* name, QPalette::ColorRole colour)
     return line;
 }
 
-QString poseWord(int step)
+// The pose a wizard step 1..5 takes the sprite of, as its texts name it.
+QString poseOfStep(int step)
 {
     return QString::fromLatin1(palvorn::poseWord(step - 1).data());
 }
@@ -270,10 +271,10 @@ int WizardWindow::spriteSize(int step) const
 void WizardWindow::showStep(int step)
 {
     curStep_ = std::clamp(step, 1, kSteps);
-    StepLbl->setText(QStringLiteral("Step %1 of %2: %3").arg(curStep_).arg(kSteps).arg(poseWord(curStep_)));
+    StepLbl->setText(QStringLiteral("Step %1 of %2: %3").arg(curStep_).arg(kSteps).arg(poseOfStep(curStep_)));
     // "bitmap" is the tool's own wording from when it read bitmaps only;
     // users and their notes know the line, so it stays.
-    instruct->setText(QStringLiteral("Select the bitmap for the ") + poseWord(curStep_) + QStringLiteral(" sprite."));
+    instruct->setText(QStringLiteral("Select the bitmap for the ") + poseOfStep(curStep_) + QStringLiteral(" sprite."));
     SizeLbl->setText(QStringLiteral("Size: ") + QString::number(spriteSize(curStep_)));
     showSprite();
     updateButtons();
@@ -285,7 +286,7 @@ void WizardWindow::updateButtons()
     const bool held = size > palvorn::kSizeLimit;
     const QString why = held ? QStringLiteral("Held: the %1 sprite packs into %2 bytes; the limit is %3. Take a "
                                               "smaller picture to go on.")
-                                   .arg(poseWord(curStep_))
+                                   .arg(poseOfStep(curStep_))
                                    .arg(size)
                                    .arg(palvorn::kSizeLimit)
                              : QString();
@@ -314,7 +315,7 @@ void WizardWindow::takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& 
 {
     const int pose = curStep_ - 1;
     const bool marksFit = marked.width() == sprite.width() && marked.height() == sprite.height();
-    const QString name = QStringLiteral("%1 into %2").arg(what, poseWord(curStep_));
+    const QString name = QStringLiteral("%1 into %2").arg(what, poseOfStep(curStep_));
     apply(std::make_unique<palvorn::SpriteChange>(name.toStdString(), document_, pose, sprite,
                                                   marksFit ? marked : palvorn::Sprite{}));
 }
@@ -448,7 +449,7 @@ void WizardWindow::FinishBut_Click()
         if (spriteSize(step) == 0) {
             showStep(step);
             platform::warn(this, QStringLiteral("Sprites"),
-                           QStringLiteral("The %1 sprite is missing.").arg(poseWord(step)));
+                           QStringLiteral("The %1 sprite is missing.").arg(poseOfStep(step)));
             return;
         }
         if (spriteSize(step) > palvorn::kSizeLimit) {
@@ -484,7 +485,7 @@ void WizardWindow::Browse_Click()
     QString filter = remembered::value(kPictureFilterKey, kPicturesFilter).toString();
     if (!filters.split(QStringLiteral(";;")).contains(filter))
         filter = kPicturesFilter;
-    platform::OpenFileRequest request{QStringLiteral("Select the %1 sprite").arg(poseWord(curStep_)),
+    platform::OpenFileRequest request{QStringLiteral("Select the %1 sprite").arg(poseOfStep(curStep_)),
                                       remembered::value(kPictureFolderKey).toString(), filters, filter};
     const QString file = platform::openFile(this, request);
     if (file.isEmpty())
