@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "Folders.h"
 #include "ValueLine.h"
 #include "Platform.h"
+#include "Render.h"
 #include "Rules.h"
 #include "TakePicture.h"
 
@@ -72,11 +74,13 @@ std::string usage()
     }
     if (onLine != 0)
         text += "\n";
-    text += "      [--folder DIR] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
+    text += "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
             "  palvorn-enemy-creator show FILE\n"
             "  palvorn-enemy-creator --help | --version\n"
+            "  palvorn-enemy-creator [FILE.asm]\n"
             "\n"
-            "Without arguments the program opens its windows.\n"
+            "Without arguments the program opens its windows; with one existing file it\n"
+            "opens the windows with that enemy, as Open does.\n"
             "\n"
             "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
             "pictures (BMP, PNG or GIF; pure opaque black pixels are set), in the order\n"
@@ -87,6 +91,8 @@ std::string usage()
     text += helpLine("sliders", rangeText(palvorn::kSliderRange) +
                                     (otherRanges.empty() ? std::string() : " (" + otherRanges + ")") + "; " +
                                     std::to_string(palvorn::kSliderStart) + " when left out");
+    text += helpLine("--force", "replace a NAME.asm in DIR that holds another enemy; without it");
+    text += "              such a file is named and kept, and the exit status is 1\n";
     text += helpLine("--build", "then runs the program's build script in DIR, waits, and");
     text += "              reports NAME.8XP or the first lines of NAME.log\n"
             "show prints an enemy source file's name, values and sprites.\n"
@@ -152,12 +158,17 @@ int create(const std::vector<std::string>& args)
     std::optional<std::string> name, minHP, maxHP, item;
     std::string folder = ".";
     bool build = false;
+    bool force = false;
     std::vector<std::string> pictures;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--build") {
             build = true;
+            continue;
+        }
+        if (arg == "--force") {
+            force = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0 || arg == "--") {
@@ -231,12 +242,20 @@ int create(const std::vector<std::string>& args)
         return refuse("create", "needs five pictures (normal, high attack, low attack, special attack, hurt); " +
                                     std::to_string(pictures.size()) + " given");
     for (int i = 0; i < palvorn::kPoses; ++i) {
-        const QString file = QString::fromLocal8Bit(pictures[static_cast<std::size_t>(i)].c_str());
+        const std::string& picture = pictures[static_cast<std::size_t>(i)];
+        TakenPicture taken;
         try {
-            enemy.sprites[static_cast<std::size_t>(i)] = takePictureFile(file).sprite;
+            taken = takePictureFile(QString::fromLocal8Bit(picture.c_str()));
         } catch (const PictureError& e) {
-            return refuse(pictures[static_cast<std::size_t>(i)], e.message().toStdString());
+            return refuse(picture, e.message().toStdString());
         }
+        enemy.sprites[static_cast<std::size_t>(i)] = taken.sprite;
+        // What the picture box notes under the picture: dark pixels that will
+        // be clear, a picture with no set pixel.
+        const QString note = render::pictureNote(taken.sprite, taken.marked);
+        if (!note.isEmpty())
+            say(stderr, std::string(kProgram) + ": " + picture + ": " + std::string(palvorn::poseWord(i)) +
+                            " sprite: " + note.toStdString());
     }
 
     // Absolute, so that what is reported says where the file went.
@@ -251,13 +270,18 @@ int create(const std::vector<std::string>& args)
             run = platform::runScript(script, QString::fromStdString(enemyName), folderPath);
             return run.notStarted.toStdString();
         };
+    // Every run makes a new enemy: it has no file of its own yet.
+    const palvorn::Replacing replacing{{}, [force](const std::filesystem::path&) { return force; }};
     const palvorn::CreateOutcome outcome =
-        palvorn::create(enemy, std::filesystem::path(folderPath.toStdU16String()), start);
+        palvorn::create(enemy, std::filesystem::path(folderPath.toStdU16String()), start, replacing);
 
     using Status = palvorn::CreateOutcome::Status;
     switch (outcome.status) {
     case Status::Refused:
         return refuse(refusedInput(outcome.subject, pictures), outcome.text);
+    case Status::NotReplaced:
+        return refuse(outcome.source.string(), "holds another enemy; it was kept and nothing was written "
+                                               "(--force replaces it)");
     case Status::NotWritten:
         say(stderr, std::string(kProgram) + ": " + outcome.text);
         return kNotWritten;
@@ -298,23 +322,18 @@ int show(const std::vector<std::string>& args)
 
 bool isCommandLine(int argc, char* argv[])
 {
-    if (argc < 2)
-        return false;
-    const std::string first = argv[1];
-    if (first == "--help" || first == "-h" || first == "--version" || first == "create" || first == "show")
-        return true;
-    // Anything else that starts with "-" is left to the windows' toolkit
-    // (-platform, -style ...), and so is one enemy file, as a desktop's
-    // "Open with" passes it; any other word is an unknown command.
-    return first[0] != '-' && !(argc == 2 && isEnemyFileArgument(first));
+    return argc >= 2 && windowsFile(argc, argv).isEmpty();
 }
 
-bool isEnemyFileArgument(const std::string& argument)
+QString windowsFile(int argc, char* argv[])
 {
-    std::string ending = argument.size() >= 4 ? argument.substr(argument.size() - 4) : std::string();
-    ending = lower(ending);
-    std::error_code error;
-    return ending == ".asm" || std::filesystem::is_regular_file(argument, error);
+    if (argc != 2)
+        return {};
+    const std::string first = argv[1];
+    if (first == "create" || first == "show" || first.rfind('-', 0) == 0)
+        return {};
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    return QFileInfo(path).isFile() ? path : QString();
 }
 
 int runCommandLine(int argc, char* argv[])
@@ -335,7 +354,9 @@ int runCommandLine(int argc, char* argv[])
         return create(args);
     if (command == "show")
         return show(args);
-    say(stderr, std::string(kProgram) + ": unknown command \"" + command + "\"");
+    say(stderr, std::string(kProgram) + ": \"" + command + "\" is " +
+                    (command.rfind('-', 0) == 0 ? "not an option" : "neither a command nor an existing file") +
+                    " (see --help)");
     std::fputs(usage().c_str(), stderr);
     return kRefused;
 }

@@ -36,7 +36,10 @@ int main(int argc, char* argv[])
                    stderr);
         return EXIT_FAILURE;
     }
-    QApplication app(argc, argv);
+    const QString file = windowsFile(argc, argv);
+    // Only the program's name reaches the toolkit: every argument is ours.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("palvorn-enemy-creator"));
     QIcon icon;
     for (const int size : {32, 64, 128, 256})
@@ -44,10 +47,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(icon);
     WizardWindow wizard;
     wizard.show();
-    // The toolkit has taken its own options; what is left is an enemy file
-    // to open, as the desktop's "Open with" passes it.
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() == 2 && isEnemyFileArgument(arguments[1].toStdString()))
-        wizard.openEnemy(arguments[1]);
+    if (!file.isEmpty())
+        wizard.openEnemy(file);
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "Create.h"
 
 #include <exception>
+#include <fstream>
 
 #include "Rules.h"
 
@@ -114,7 +115,8 @@ std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
         return Refusal{"Robot Name",
                        "The name \"" + s.name + "\" cannot be used: a name is at most " + std::to_string(kNameLength) +
                            " printable ASCII characters without / \\ or \"" +
-                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) + ".",
+                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) +
+                           ", with no space at either end.",
                        {Subject::Kind::Name}};
     if (!calculatorName(s.name))
         return Refusal{"Robot Name", "The name \"" + s.name +
@@ -143,8 +145,23 @@ EnemyValues fileValues(const Enemy& enemy)
     return v;
 }
 
+bool replacesAnother(const std::filesystem::path& target, const std::filesystem::path& ownFile,
+                     const std::string& text)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(target, error))
+        return false;  // nothing there, or nothing a write could replace (it fails and says so)
+    if (!ownFile.empty() && std::filesystem::equivalent(target, ownFile, error))
+        return false;
+    if (std::filesystem::file_size(target, error) != text.size() || error)
+        return true;
+    std::ifstream in(target, std::ios::binary);
+    std::string bytes(text.size(), '\0');
+    return !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) || bytes != text;
+}
+
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
-                     bool windowsFileNames)
+                     const Replacing& replacing, bool windowsFileNames)
 {
     using Status = CreateOutcome::Status;
     CreateOutcome outcome;
@@ -157,6 +174,16 @@ CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, co
     }
     outcome.programName = *calculatorName(enemy.settings.name);
     try {
+        const std::filesystem::path target = EnemySourcePath(folder, enemy.settings.name);
+        if (replacesAnother(target, replacing.ownFile, EnemySourceText(fileValues(enemy))) &&
+            !(replacing.mayReplace && replacing.mayReplace(target))) {
+            outcome.status = Status::NotReplaced;
+            outcome.source = target;
+            outcome.title = "Create";
+            outcome.text = target.filename().string() + " in " + folder.string() +
+                           " holds another enemy; it was kept and nothing was written.";
+            return outcome;
+        }
         outcome.source = WriteEnemySource(folder, fileValues(enemy));
     } catch (const WriteError& e) {
         outcome.status = Status::NotWritten;

@@ -72,9 +72,22 @@ EnemyValues fileValues(const Enemy& enemy);
 // it started, otherwise the reason, naming the script.
 using ScriptStarter = std::function<std::string(const std::string& name, const std::filesystem::path& folder)>;
 
+// Asked before NAME.asm replaces a file at target that is not the enemy's
+// own and holds other bytes; true: replace it.
+using ReplaceQuestion = std::function<bool(const std::filesystem::path& target)>;
+
+// How Create treats a NAME.asm already there: its own file (opened from or
+// last written) and a file of the same bytes are replaced without a word;
+// any other only when mayReplace says so (never when it is empty).
+struct Replacing {
+    std::filesystem::path ownFile;
+    ReplaceQuestion mayReplace;
+};
+
 struct CreateOutcome {
     enum class Status {
         Refused,     // a check failed; nothing was written
+        NotReplaced,  // NAME.asm holds another enemy and was kept: nothing written, no script started
         NotWritten,  // NAME.asm could not be written; an older one is untouched; no script started
         NotStarted,  // NAME.asm written, the build script could not be started
         Written,     // NAME.asm written; no build script was asked for
@@ -84,13 +97,20 @@ struct CreateOutcome {
     std::string title;  // the message for a status that is not a success
     std::string text;
     Subject subject;               // Refused: Refusal::subject
-    std::filesystem::path source;  // NAME.asm, once written
+    std::filesystem::path source;  // NAME.asm, once written (NotReplaced: the file kept)
     std::string programName;       // the calculator program the build makes, e.g. SLIME
 };
 
-// Checks the enemy, writes folder/NAME.asm and, when start is set, starts the
-// build script with it (Started), otherwise stops there (Written). Never throws for a refusal or a failed write.
+// Checks the enemy, asks before replacing another enemy's NAME.asm (see
+// Replacing), writes folder/NAME.asm and, when start is set, starts the
+// build script with it (Started), otherwise stops there (Written). Never
+// throws for a refusal or a failed write.
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
-                     bool windowsFileNames = kWindowsFileNames);
+                     const Replacing& replacing = {}, bool windowsFileNames = kWindowsFileNames);
+
+// Whether writing text to target would replace another enemy: a file is
+// there, it is not ownFile, and its bytes differ from text.
+bool replacesAnother(const std::filesystem::path& target, const std::filesystem::path& ownFile,
+                     const std::string& text);
 
 }  // namespace palvorn

@@ -251,6 +251,8 @@ std::string parseName(Lines& lines)
     name.erase(name.find_last_not_of(' ') + 1);
     if (name.empty())
         throw ReadError(lines.number(), "the name is empty");
+    if (name.front() == ' ')
+        throw ReadError(lines.number(), "the name " + shown(name) + " starts with a space, which a name cannot");
     if (!calculatorName(name))
         throw ReadError(lines.number(), "the name " + shown(name) +
                                             " gives no calculator program name: it needs a letter before any digit "
@@ -329,6 +331,12 @@ void fixedLine(Lines& lines, std::string_view wanted)
         expected(lines, shown(wanted), line);
 }
 
+// Spaces and tabs only (a CR before LF went with the line end).
+bool blank(std::string_view text)
+{
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 std::string errnoText(int error)
 {
     return std::generic_category().message(error);
@@ -368,10 +376,14 @@ Enemy readEnemySource(std::string_view text)
             parseSprite(lines, pose, v.height(pose), v.bytesPerRow(pose), width);
     }
     fixedLine(lines, kEndDirective);
-    fixedLine(lines, kEndLine);
-    if (!lines.atEnd()) {
+    // Editors add blank lines and spaces at the end of a file; they say nothing.
+    const std::string_view end = lines.next(shown(kEndLine));
+    if (end.substr(0, kEndLine.size()) != kEndLine || !blank(end.substr(kEndLine.size())))
+        expected(lines, shown(kEndLine), end);
+    while (!lines.atEnd()) {
         const std::string_view extra = lines.next("");
-        expected(lines, "the end of the file after \"END\"", extra);
+        if (!blank(extra))
+            expected(lines, "only blank lines after \"END\"", extra);
     }
 
     for (const ValueField& row : kValueFields) {

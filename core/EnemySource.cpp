@@ -80,7 +80,8 @@ void checkName(const std::string& name)
     // The one name rule the name field keeps too; the characters Windows
     // refuses besides are left to its file system to refuse.
     if (!nameAllowed(name, false))
-        throw InvalidName("the name holds a character a name cannot have: only printable ASCII without / \\ or \"");
+        throw InvalidName("the name holds a character a name cannot have, or a space at an end: only printable ASCII "
+                          "without / \\ or \", no space first or last");
 }
 
 std::string EnemySourceText(const EnemyValues& v)

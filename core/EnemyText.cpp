@@ -1,6 +1,7 @@
 #include "EnemyText.h"
 
 #include "Create.h"
+#include "Rules.h"
 #include "ValueLine.h"
 
 namespace palvorn {
@@ -21,6 +22,9 @@ std::string describeEnemy(const Enemy& enemy)
                 out += " (no such item)";
         }
         out += '\n';
+        // Not in the file; what Open fills in from Min HP and the increment.
+        if (row.field == Field::MinHP)
+            out += "Max HP: " + std::to_string(fieldValue(enemy.settings.maxHP)) + "\n";
     }
     for (int pose = 0; pose < kPoses; ++pose) {
         const Sprite& s = v.sprites[static_cast<std::size_t>(pose)];

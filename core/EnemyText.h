@@ -11,7 +11,8 @@ namespace palvorn {
 // The enemy as its file would hold it, one fact a line, each line ended by LF:
 //   "Name: Slime"
 //   one "MEANING: VALUE" line for each value of the value line, in file
-//   order (the item also with its list text, e.g. "Item: 2 (Heal Leaf)");
+//   order (the item also with its list text, e.g. "Item: 2 (Heal Leaf)"),
+//   and after Min HP "Max HP: N", the settings' Max HP (as Open fills it in);
 // then for each pose, after an empty line, a heading such as
 //   "normal sprite (8 x 3, 3 bytes):"
 // (width x height in pixels, packed bytes) and one line per pixel row of

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 
 #include "BuildReport.h"
 #include "Platform.h"
+#include "Remembered.h"
 #include "Render.h"
 
 namespace {
@@ -38,21 +40,15 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
         CopyCaption[i]->setObjectName(QStringLiteral("CopyCaption%1").arg(i + 1));
         CopyCaption[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
-    // Copies 1 to 4 side by side, copy 5 below copy 1 with "Ok" beside it;
-    // each with its pose and packed size under it.
+    // Copies 1 to 4 side by side, copy 5 below copy 1, each with its pose
+    // and packed size under it; "Ok" at the bottom right, below them all,
+    // with "Open Folder" beside it.
     for (int column = 0; column < 4; ++column) {
         grid->addWidget(CopySprite[column], 0, column);
         grid->addWidget(CopyCaption[column], 1, column);
     }
     grid->addWidget(CopySprite[4], 2, 0);
     grid->addWidget(CopyCaption[4], 3, 0);
-
-    OkBut = new QPushButton(QStringLiteral("Ok"), this);
-    OkBut->setObjectName(QStringLiteral("OkBut"));
-    grid->addWidget(OkBut, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
-    OpenFolderBut = new QPushButton(QStringLiteral("Open Folder"), this);
-    OpenFolderBut->setObjectName(QStringLiteral("OpenFolderBut"));
-    grid->addWidget(OpenFolderBut, 2, 2, Qt::AlignLeft | Qt::AlignVCenter);
 
     SourcePath = new QLabel(this);
     SourcePath->setObjectName(QStringLiteral("SourcePath"));
@@ -66,6 +62,16 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     BuildStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(BuildStatus, 5, 0, 1, 4);
     grid->setRowStretch(5, 1);
+    // The bottom row: "Open Folder" beside "Ok", both at the right.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    OpenFolderBut = new QPushButton(QStringLiteral("Open Folder"), this);
+    OpenFolderBut->setObjectName(QStringLiteral("OpenFolderBut"));
+    buttons->addWidget(OpenFolderBut);
+    OkBut = new QPushButton(QStringLiteral("Ok"), this);
+    OkBut->setObjectName(QStringLiteral("OkBut"));
+    buttons->addWidget(OkBut);
+    grid->addLayout(buttons, 6, 0, 1, 4, Qt::AlignBottom);
 
     buildTimer_ = new QTimer(this);
     buildTimer_->setInterval(kBuildPollMs);
@@ -74,6 +80,13 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::OpenFolderBut_Click);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
+    remembered::restoreGeometry(this);
+}
+
+void SpritesWindow::closeEvent(QCloseEvent* event)
+{
+    remembered::saveGeometry(this);
+    QWidget::closeEvent(event);
 }
 
 SpritesWindow::~SpritesWindow() = default;
