@@ -17,11 +17,6 @@ namespace {
 
 using palvorn::Sprite;
 
-bool bit(const std::uint8_t* row, int x)
-{
-    return (row[x / 8] >> (7 - x % 8)) & 1;
-}
-
 void checkMarked(const Sprite& sprite, const Sprite& marked)
 {
     if (!marked.isEmpty() && (marked.width() != sprite.width() || marked.height() != sprite.height()))
@@ -45,9 +40,9 @@ int ceilDiv(int a, int b)
 // Shown pixel colour of sprite pixel x on one row; marked may be null.
 QRgb colourAt(const std::uint8_t* set, const std::uint8_t* marked, int x)
 {
-    if (bit(set, x))
+    if (palvorn::rowPixel(set, x))
         return kSetColour;
-    return marked && bit(marked, x) ? kMarkedColour : kClearColour;
+    return marked && palvorn::rowPixel(marked, x) ? kMarkedColour : kClearColour;
 }
 
 // Whether any pixel of columns [x0, x1) is set in this packed row; whole
@@ -56,8 +51,8 @@ bool anyBit(const std::uint8_t* row, int x0, int x1)
 {
     const int first = x0 / 8;
     const int last = (x1 - 1) / 8;
-    const auto head = static_cast<std::uint8_t>(0xffu >> (x0 % 8));
-    const auto tail = static_cast<std::uint8_t>(0xffu << (7 - (x1 - 1) % 8));
+    const std::uint8_t head = palvorn::pixelsFrom(x0);
+    const std::uint8_t tail = palvorn::pixelsBefore(x1);
     if (first == last)
         return row[first] & head & tail;
     if (row[first] & head)
@@ -264,7 +259,7 @@ QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)
     for (int y = y0; y < y1; ++y) {
         const std::uint8_t* set = shown.row(y);
         for (int x = x0; x < x1; ++x)
-            if (bit(set, x))
+            if (palvorn::rowPixel(set, x))
                 screen[at.robotY + y][at.robotX + x] = kScreenInk;
     }
 
