@@ -13,7 +13,7 @@
 #include "Enemy.h"
 #include "EnemyReader.h"
 #include "EnemyText.h"
-#include "Platform.h"
+#include "ScriptRunner.h"
 #include "Rules.h"
 #include "TakePicture.h"
 
@@ -197,13 +197,13 @@ int create(const std::vector<std::string>& args)
     // Absolute, so that what is reported says where the file went.
     const QString folderPath = QDir(QString::fromLocal8Bit(folder.c_str())).absolutePath();
     const QString script = QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(palvorn::kBuildScript));
-    platform::ScriptRun run;
+    buildscript::ScriptRun run;
     QDateTime started;
     palvorn::ScriptStarter start;
     if (build)
         start = [&](const std::string& enemyName, const std::filesystem::path&) {
             started = QDateTime::currentDateTime();
-            run = platform::runScript(script, QString::fromStdString(enemyName), folderPath);
+            run = buildscript::runScript(script, QString::fromStdString(enemyName), folderPath);
             return run.notStarted.toStdString();
         };
     const palvorn::CreateOutcome outcome =
