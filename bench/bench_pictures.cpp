@@ -182,7 +182,8 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    for (const std::string side : {"256", "4096"}) {
+    // The goals are for a 4096 x 4096 picture; the small one keeps the smoke test quick.
+    for (const std::string side : {"4096"}) {
         const std::string size = side + " x " + side;
         verdict(reporter, size + " 24-bit BMP drawing", "TakeBitmap/Drawing/" + side, "plain read",
                 "PlainRead/" + side, 3);

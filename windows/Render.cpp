@@ -63,16 +63,18 @@ bool anyBit(const std::uint8_t* row, int x0, int x1)
     return row[last] & tail;
 }
 
-// The darkest of sprite columns [x0, x1) over rows [y0, y1).
-QRgb blockColour(const Sprite& sprite, const Sprite* marked, int x0, int x1, int y0, int y1)
+// Rows [y0, y1) of a sprite ORed into one packed row: a pixel of it is set
+// when that column has a set pixel anywhere in those rows. Whole bytes, so a
+// shrunk picture reads each of its bytes once.
+void orRows(const Sprite& sprite, int y0, int y1, std::vector<std::uint8_t>& out)
 {
-    bool anyMarked = false;
+    const auto perRow = static_cast<std::size_t>(sprite.bytesPerRow());
+    out.assign(perRow, 0);
     for (int y = y0; y < y1; ++y) {
-        if (anyBit(sprite.row(y), x0, x1))
-            return kSetColour;
-        anyMarked = anyMarked || (marked && anyBit(marked->row(y), x0, x1));
+        const std::uint8_t* row = sprite.row(y);
+        for (std::size_t i = 0; i < perRow; ++i)
+            out[i] |= row[i];
     }
-    return anyMarked ? kMarkedColour : kClearColour;
 }
 
 void checkZoom(int zoom)
@@ -133,13 +135,24 @@ QImage renderSprite(const Sprite& sprite, const Sprite& marked, Scale scale)
         return {};
 
     if (scale.down > 1) {
+        // Each block shows its darkest pixel: set over marked over clear.
         const int d = scale.down;
+        std::vector<std::uint8_t> set;
+        std::vector<std::uint8_t> mark;
         for (int oy = 0; oy < size.height(); ++oy) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(oy));
             const int y0 = oy * d;
             const int y1 = std::min(y0 + d, sprite.height());
-            for (int ox = 0; ox < size.width(); ++ox)
-                line[ox] = blockColour(sprite, mask, ox * d, std::min(ox * d + d, sprite.width()), y0, y1);
+            orRows(sprite, y0, y1, set);
+            if (mask)
+                orRows(*mask, y0, y1, mark);
+            for (int ox = 0; ox < size.width(); ++ox) {
+                const int x0 = ox * d;
+                const int x1 = std::min(x0 + d, sprite.width());
+                line[ox] = anyBit(set.data(), x0, x1)                  ? kSetColour
+                           : mask && anyBit(mark.data(), x0, x1) ? kMarkedColour
+                                                                 : kClearColour;
+            }
         }
         return image;
     }
