@@ -126,17 +126,13 @@ BENCHMARK_CAPTURE(BothViews, Blank, true)->Arg(40)->Arg(4096)->Unit(benchmark::k
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     // The widget needs no display to be painted.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-
     MeanReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    if (!runBenchmarks(argc, argv, reporter))
+        return 1;
 
     for (const char* zoom : {"2", "4"}) {
         const double fill = reporter.mean(std::string("PlainFill/") + zoom);

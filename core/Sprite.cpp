@@ -87,7 +87,7 @@ void Sprite::setPixel(int x, int y, bool set)
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)
         throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is outside the sprite");
-    std::uint8_t& byte = bytes_[static_cast<std::size_t>(y) * bytesPerRow() + x / 8];
+    std::uint8_t& byte = bytes_[static_cast<std::size_t>(y) * bytesPerRow() + byteOf(x)];
     byte = static_cast<std::uint8_t>(set ? (byte | pixelBit(x)) : (byte & ~pixelBit(x)));
 }
 

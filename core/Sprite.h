@@ -11,12 +11,13 @@
 namespace palvorn {
 
 // The packed form of a picture row, coded here and nowhere else: pixel x is
-// the bit pixelBit(x) of byte x / 8, the leftmost pixel in the highest bit;
+// the bit pixelBit(x) of byte byteOf(x), the leftmost pixel in the highest bit;
 // a row has bytesPerRow(width) bytes, the last padded with clear bits.
 constexpr int bytesPerRow(int width) { return (width + 7) / 8; }
 constexpr int packedSize(int width, int height) { return bytesPerRow(width) * height; }
+constexpr int byteOf(int x) { return x >> 3; }
 constexpr std::uint8_t pixelBit(int x) { return static_cast<std::uint8_t>(0x80u >> (x & 7)); }
-constexpr bool rowPixel(const std::uint8_t* row, int x) { return (row[x >> 3] & pixelBit(x)) != 0; }
+constexpr bool rowPixel(const std::uint8_t* row, int x) { return (row[byteOf(x)] & pixelBit(x)) != 0; }
 // The bits of pixel x and those right of it within its byte.
 constexpr std::uint8_t pixelsFrom(int x) { return static_cast<std::uint8_t>(0xFFu >> (x & 7)); }
 // The bits of the pixels left of x within the byte of pixel x - 1 (all

@@ -104,8 +104,9 @@ bool Canvas::putLooks(int y, int x0, int dx, const std::uint8_t* looks, int n)
         const unsigned look = looks[i];
         bad |= look == Invalid;
         const std::uint8_t bit = palvorn::pixelBit(x);
-        s[x >> 3] = std::uint8_t(look == Set ? s[x >> 3] | bit : s[x >> 3] & ~bit);
-        m[x >> 3] = std::uint8_t(look == Marked ? m[x >> 3] | bit : m[x >> 3] & ~bit);
+        const int i = palvorn::byteOf(x);
+        s[i] = std::uint8_t(look == Set ? s[i] | bit : s[i] & ~bit);
+        m[i] = std::uint8_t(look == Marked ? m[i] | bit : m[i] & ~bit);
     }
     return bad == 0;
 }

@@ -49,8 +49,8 @@ QRgb colourAt(const std::uint8_t* set, const std::uint8_t* marked, int x)
 // bytes at a time, since a shrunk picture reads every pixel it has.
 bool anyBit(const std::uint8_t* row, int x0, int x1)
 {
-    const int first = x0 / 8;
-    const int last = (x1 - 1) / 8;
+    const int first = palvorn::byteOf(x0);
+    const int last = palvorn::byteOf(x1 - 1);
     const std::uint8_t head = palvorn::pixelsFrom(x0);
     const std::uint8_t tail = palvorn::pixelsBefore(x1);
     if (first == last)
