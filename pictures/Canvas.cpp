@@ -104,9 +104,9 @@ bool Canvas::putLooks(int y, int x0, int dx, const std::uint8_t* looks, int n)
         const unsigned look = looks[i];
         bad |= look == Invalid;
         const std::uint8_t bit = palvorn::pixelBit(x);
-        const int i = palvorn::byteOf(x);
-        s[i] = std::uint8_t(look == Set ? s[i] | bit : s[i] & ~bit);
-        m[i] = std::uint8_t(look == Marked ? m[i] | bit : m[i] & ~bit);
+        const int at = palvorn::byteOf(x);
+        s[at] = std::uint8_t(look == Set ? s[at] | bit : s[at] & ~bit);
+        m[at] = std::uint8_t(look == Marked ? m[at] | bit : m[at] & ~bit);
     }
     return bad == 0;
 }
