@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -14,6 +16,7 @@
 #include "EnemyReader.h"
 #include "EnemyText.h"
 #include "ScriptRunner.h"
+#include "ValueLine.h"
 #include "Rules.h"
 #include "TakePicture.h"
 
@@ -26,30 +29,75 @@ constexpr int kBuildFailed = 3;
 
 constexpr const char* kProgram = "palvorn-enemy-creator";
 
-const char* const kUsage =
-    "usage:\n"
-    "  palvorn-enemy-creator create --name NAME --min-hp N --max-hp N [--money N] --item ITEM\n"
-    "      [--high-defense N] [--low-defense N] [--high-attack N] [--low-attack N]\n"
-    "      [--special-attack N] [--block-chance N] [--attacks N]\n"
-    "      [--folder DIR] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
-    "  palvorn-enemy-creator show FILE\n"
-    "  palvorn-enemy-creator --help | --version\n"
-    "\n"
-    "Without arguments the program opens its windows.\n"
-    "\n"
-    "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
-    "pictures (BMP, PNG or GIF; pure opaque black pixels are set), in the order\n"
-    "normal, high attack, low attack, special attack, hurt.\n"
-    "  --item      an item as the list shows it (any case): Potion, Heal Leaf,\n"
-    "              Full Heal, STR Apple, DEF Apple, BLK Apple; or none\n"
-    "  --money     0 to 99; 0 when left out\n"
-    "  sliders     1 to 9 (--block-chance 2 to 9); 5 when left out\n"
-    "  --build     then runs the program folder's build script in DIR, waits, and\n"
-    "              reports NAME.8XP or the first lines of NAME.log\n"
-    "show prints an enemy source file's name, values and sprites.\n"
-    "\n"
-    "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
-    "3 the build failed.\n";
+using palvorn::Field;
+using palvorn::ValueField;
+using palvorn::valueField;
+
+// "--money     0 to 99": an option and what it takes, in the help's columns.
+std::string helpLine(std::string_view option, const std::string& text)
+{
+    std::string line = "  " + std::string(option);
+    line.resize(std::max<std::size_t>(line.size() + 1, 14), ' ');
+    return line + text + "\n";
+}
+
+std::string rangeText(palvorn::SliderRange range)
+{
+    return std::to_string(range.minimum) + " to " + std::to_string(range.maximum);
+}
+
+// The help, with the options and ranges the value line's fields give.
+std::string usage()
+{
+    const std::string minHP(valueField(Field::MinHP).option);
+    const std::string money(valueField(Field::Money).option);
+    const std::string item(valueField(Field::Item).option);
+    std::string text = "usage:\n"
+                       "  palvorn-enemy-creator create --name NAME " +
+                       minHP + " N --max-hp N [" + money + " N] " + item + " ITEM\n";
+    // The fighting values, four to a line; those of another range named.
+    int onLine = 0;
+    std::string otherRanges;
+    for (const ValueField& row : palvorn::kValueFields) {
+        if (!row.slider)
+            continue;
+        text += (onLine == 0 ? "      " : " ") + ("[" + std::string(row.option) + " N]");
+        if (++onLine == 4) {
+            text += "\n";
+            onLine = 0;
+        }
+        if (row.range.minimum != palvorn::kSliderRange.minimum || row.range.maximum != palvorn::kSliderRange.maximum)
+            otherRanges += (otherRanges.empty() ? "" : ", ") + std::string(row.option) + " " + rangeText(row.range);
+    }
+    if (onLine != 0)
+        text += "\n";
+    text += "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
+            "  palvorn-enemy-creator show FILE\n"
+            "  palvorn-enemy-creator --help | --version\n"
+            "  palvorn-enemy-creator [FILE.asm]\n"
+            "\n"
+            "Without arguments the program opens its windows; with one existing file it\n"
+            "opens the windows with that enemy, as Open does.\n"
+            "\n"
+            "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
+            "pictures (BMP, PNG or GIF; pure opaque black pixels are set), in the order\n"
+            "normal, high attack, low attack, special attack, hurt.\n";
+    text += helpLine(item, "an item as the list shows it (any case): Potion, Heal Leaf,");
+    text += "              Full Heal, STR Apple, DEF Apple, BLK Apple; or none\n";
+    text += helpLine(money, rangeText(valueField(Field::Money).range) + "; 0 when left out");
+    text += helpLine("sliders", rangeText(palvorn::kSliderRange) +
+                                    (otherRanges.empty() ? std::string() : " (" + otherRanges + ")") + "; " +
+                                    std::to_string(palvorn::kSliderStart) + " when left out");
+    text += helpLine("--force", "replace a NAME.asm in DIR that holds another enemy; without it");
+    text += "              such a file is named and kept, and the exit status is 1\n";
+    text += helpLine("--build", "then runs the program folder's build script in DIR, waits, and");
+    text += "              reports NAME.8XP or the first lines of NAME.log\n"
+            "show prints an enemy source file's name, values and sprites.\n"
+            "\n"
+            "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
+            "3 the build failed.\n";
+    return text;
+}
 
 void say(std::FILE* stream, const std::string& text)
 {
@@ -71,30 +119,33 @@ std::string lower(std::string text)
     return text;
 }
 
-// The option a refusal of the core's checks is about.
-std::string optionOf(const std::string& subject)
+// What a refusal of the core's checks is about: the option, or the picture
+// file of a sprite.
+std::string refusedInput(const palvorn::Subject& subject, const std::vector<std::string>& pictures)
 {
-    if (subject == "hp")
+    using Kind = palvorn::Subject::Kind;
+    switch (subject.kind) {
+    case Kind::Name:
+        return "--name";
+    case Kind::HPOrder:
+    case Kind::MaxHP:
         return "--max-hp";
-    return "--" + subject;
+    case Kind::Field:
+        return std::string(valueField(subject.field).option);
+    case Kind::Sprite:
+        return pictures[static_cast<std::size_t>(subject.pose)];
+    }
+    return "create";
 }
 
-struct SliderOption {
-    const char* name;
-    int palvorn::EnemySettings::*value;
-    palvorn::SliderRange range;
-};
-
-const SliderOption kSliders[] = {
-    {"--high-defense", &palvorn::EnemySettings::highDefense, palvorn::kSliderRange},
-    {"--low-defense", &palvorn::EnemySettings::lowDefense, palvorn::kSliderRange},
-    {"--high-attack", &palvorn::EnemySettings::highAttack, palvorn::kSliderRange},
-    {"--low-attack", &palvorn::EnemySettings::lowAttack, palvorn::kSliderRange},
-    {"--special-attack", &palvorn::EnemySettings::specialAttack, palvorn::kSliderRange},
-    {"--block-chance", &palvorn::EnemySettings::blockChance, palvorn::kBlockChanceRange},
-    {"--attacks", &palvorn::EnemySettings::attacks, palvorn::kSliderRange},
-};
-
+// The row a command-line option sets, or nullptr.
+const ValueField* fieldOfOption(const std::string& option)
+{
+    for (const ValueField& row : palvorn::kValueFields)
+        if (!row.option.empty() && option == row.option)
+            return &row;
+    return nullptr;
+}
 
 int create(const std::vector<std::string>& args)
 {
@@ -104,12 +155,17 @@ int create(const std::vector<std::string>& args)
     std::optional<std::string> name, minHP, maxHP, item;
     std::string folder = ".";
     bool build = false;
+    bool force = false;
     std::vector<std::string> pictures;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--build") {
             build = true;
+            continue;
+        }
+        if (arg == "--force") {
+            force = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0 || arg == "--") {
@@ -131,39 +187,36 @@ int create(const std::vector<std::string>& args)
         } else {
             return refuse(option, "needs a value");
         }
+        const ValueField* row = fieldOfOption(option);
         if (option == "--name") {
             name = value;
-        } else if (option == "--min-hp") {
-            minHP = value;
         } else if (option == "--max-hp") {
             maxHP = value;
-        } else if (option == "--money") {
-            s.money = value;
-        } else if (option == "--item") {
-            item = value;
         } else if (option == "--folder") {
             folder = value;
-        } else {
-            const SliderOption* slider = nullptr;
-            for (const SliderOption& candidate : kSliders)
-                if (option == candidate.name)
-                    slider = &candidate;
-            if (!slider)
-                return refuse(option, "is not an option of create (see --help)");
+        } else if (row && row->field == Field::Item) {
+            item = value;
+        } else if (row && row->text) {
+            s.*row->text = value;
+            if (row->field == Field::MinHP)
+                minHP = value;
+        } else if (row && row->slider) {
             const int number = palvorn::fieldValue(value);
-            if (value.empty() || value.size() > 1 || number < slider->range.minimum ||
-                number > slider->range.maximum)
-                return refuse(option, "takes a whole number from " + std::to_string(slider->range.minimum) + " to " +
-                                          std::to_string(slider->range.maximum) + "; \"" + value + "\" is not one");
-            s.*slider->value = number;
+            if (value.empty() || value.size() > static_cast<std::size_t>(row->digits) ||
+                number < row->range.minimum || number > row->range.maximum)
+                return refuse(option, "takes a whole number from " + rangeText(row->range) + "; \"" + value +
+                                          "\" is not one");
+            s.*row->slider = number;
+        } else {
+            return refuse(option, "is not an option of create (see --help)");
         }
     }
-    for (const auto& [given, option] : {std::pair{&name, "--name"}, std::pair{&minHP, "--min-hp"},
-                                        std::pair{&maxHP, "--max-hp"}, std::pair{&item, "--item"}})
+    for (const auto& [given, option] :
+         {std::pair{&name, std::string_view("--name")}, std::pair{&minHP, valueField(Field::MinHP).option},
+          std::pair{&maxHP, std::string_view("--max-hp")}, std::pair{&item, valueField(Field::Item).option}})
         if (!*given)
-            return refuse(option, "is missing (see --help)");
+            return refuse(std::string(option), "is missing (see --help)");
     s.name = *name;
-    s.minHP = *minHP;
     s.maxHP = *maxHP;
 
     // The item as the list shows it, in any case; "none" for no item.
@@ -176,7 +229,7 @@ int create(const std::vector<std::string>& args)
             if (lower(*item) == lower(std::string(palvorn::kItems[position])))
                 s.item = static_cast<int>(position);
         if (s.item < 0)
-            return refuse("--item", "\"" + *item +
+            return refuse(std::string(valueField(Field::Item).option), "\"" + *item +
                                         "\" is not an item; the items are Potion, Heal Leaf, Full Heal, STR Apple, "
                                         "DEF Apple, BLK Apple, or none");
         s.itemText = std::string(palvorn::kItems[static_cast<std::size_t>(s.item)]);
@@ -186,12 +239,20 @@ int create(const std::vector<std::string>& args)
         return refuse("create", "needs five pictures (normal, high attack, low attack, special attack, hurt); " +
                                     std::to_string(pictures.size()) + " given");
     for (int i = 0; i < palvorn::kPoses; ++i) {
-        const QString file = QString::fromLocal8Bit(pictures[static_cast<std::size_t>(i)].c_str());
+        const std::string& picture = pictures[static_cast<std::size_t>(i)];
+        TakenPicture taken;
         try {
-            enemy.sprites[static_cast<std::size_t>(i)] = takePictureFile(file).sprite;
+            taken = takePictureFile(QString::fromLocal8Bit(picture.c_str()));
         } catch (const PictureError& e) {
-            return refuse(pictures[static_cast<std::size_t>(i)], e.message().toStdString());
+            return refuse(picture, e.message().toStdString());
         }
+        enemy.sprites[static_cast<std::size_t>(i)] = taken.sprite;
+        // What the picture box notes under the picture: dark pixels that will
+        // be clear, a picture with no set pixel.
+        const QString note = pictureNote(taken.sprite, taken.marked);
+        if (!note.isEmpty())
+            say(stderr, std::string(kProgram) + ": " + picture + ": " + std::string(palvorn::poseWord(i)) +
+                            " sprite: " + note.toStdString());
     }
 
     // Absolute, so that what is reported says where the file went.
@@ -206,17 +267,18 @@ int create(const std::vector<std::string>& args)
             run = buildscript::runScript(script, QString::fromStdString(enemyName), folderPath);
             return run.notStarted.toStdString();
         };
+    // Every run makes a new enemy: it has no file of its own yet.
+    const palvorn::Replacing replacing{{}, [force](const std::filesystem::path&) { return force; }};
     const palvorn::CreateOutcome outcome =
-        palvorn::create(enemy, std::filesystem::path(folderPath.toStdU16String()), start);
+        palvorn::create(enemy, std::filesystem::path(folderPath.toStdU16String()), start, replacing);
 
     using Status = palvorn::CreateOutcome::Status;
     switch (outcome.status) {
-    case Status::Refused: {
-        std::string what = optionOf(outcome.subject);
-        if (outcome.subject.rfind("sprite", 0) == 0)
-            what = pictures[static_cast<std::size_t>(outcome.subject.back() - '1')];
-        return refuse(what, outcome.text);
-    }
+    case Status::Refused:
+        return refuse(refusedInput(outcome.subject, pictures), outcome.text);
+    case Status::NotReplaced:
+        return refuse(outcome.source.string(), "holds another enemy; it was kept and nothing was written "
+                                               "(--force replaces it)");
     case Status::NotWritten:
         say(stderr, std::string(kProgram) + ": " + outcome.text);
         return kNotWritten;
@@ -257,12 +319,18 @@ int show(const std::vector<std::string>& args)
 
 bool isCommandLine(int argc, char* argv[])
 {
-    if (argc < 2)
-        return false;
+    return argc >= 2 && windowsFile(argc, argv).isEmpty();
+}
+
+QString windowsFile(int argc, char* argv[])
+{
+    if (argc != 2)
+        return {};
     const std::string first = argv[1];
-    // Anything else that starts with "-" is left to the windows' toolkit
-    // (-platform, -style ...).
-    return first == "--help" || first == "-h" || first == "--version" || first[0] != '-';
+    if (first == "create" || first == "show" || first.rfind('-', 0) == 0)
+        return {};
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    return QFileInfo(path).isFile() ? path : QString();
 }
 
 int runCommandLine(int argc, char* argv[])
@@ -272,7 +340,7 @@ int runCommandLine(int argc, char* argv[])
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);
     if (command == "--help" || command == "-h") {
-        std::fputs(kUsage, stdout);
+        std::fputs(usage().c_str(), stdout);
         return kDone;
     }
     if (command == "--version") {
@@ -283,7 +351,9 @@ int runCommandLine(int argc, char* argv[])
         return create(args);
     if (command == "show")
         return show(args);
-    say(stderr, std::string(kProgram) + ": unknown command \"" + command + "\"");
-    std::fputs(kUsage, stderr);
+    say(stderr, std::string(kProgram) + ": \"" + command + "\" is " +
+                    (command.rfind('-', 0) == 0 ? "not an option" : "neither a command nor an existing file") +
+                    " (see --help)");
+    std::fputs(usage().c_str(), stderr);
     return kRefused;
 }

@@ -35,8 +35,13 @@ int main(int argc, char* argv[])
                    stderr);
         return EXIT_FAILURE;
     }
-    QApplication app(argc, argv);
+    const QString file = windowsFile(argc, argv);
+    // Only the program's name reaches the toolkit: every argument is ours.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     WizardWindow wizard;
     wizard.show();
+    if (!file.isEmpty())
+        wizard.openEnemy(file);
     return app.exec();
 }

@@ -1,7 +1,7 @@
 #include "Create.h"
 
 #include <exception>
-#include <tuple>
+#include <fstream>
 
 #include "Rules.h"
 
@@ -11,28 +11,45 @@ namespace {
 
 const std::string kSpritesTitle = "Sprites";
 
-std::optional<Refusal> checkDigits(const std::string& text, std::size_t digits, const std::string& title,
-                                   const std::string& field, const std::string& subject)
+Subject about(Field field)
+{
+    return {Subject::Kind::Field, field, 0};
+}
+
+Subject aboutSprite(int pose)
+{
+    return {Subject::Kind::Sprite, Field::MinHP, pose};
+}
+
+std::optional<Refusal> checkDigits(const std::string& text, int digits, std::string_view title,
+                                   std::string_view field, Subject subject)
 {
     bool onlyDigits = true;
     for (const char c : text)
         onlyDigits = onlyDigits && c >= '0' && c <= '9';
-    if (onlyDigits && text.size() <= digits)
+    if (onlyDigits && text.size() <= static_cast<std::size_t>(digits))
         return std::nullopt;
-    return Refusal{title,
-                   field + " takes a whole number of at most " + std::to_string(digits) + " digits; \"" + text +
-                       "\" is not one.",
+    return Refusal{std::string(title),
+                   std::string(field) + " takes a whole number of at most " + std::to_string(digits) +
+                       " digits; \"" + text + "\" is not one.",
                    subject};
 }
 
-std::optional<Refusal> checkSlider(int value, SliderRange range, const std::string& name, const std::string& subject)
+// A number field of the value line, as its row says.
+std::optional<Refusal> checkDigits(const EnemySettings& settings, const ValueField& row)
 {
-    if (value >= range.minimum && value <= range.maximum)
+    return checkDigits(settings.*row.text, row.digits, row.title, row.caption, about(row.field));
+}
+
+std::optional<Refusal> checkSlider(const EnemySettings& settings, const ValueField& row)
+{
+    const int value = settings.*row.slider;
+    if (value >= row.range.minimum && value <= row.range.maximum)
         return std::nullopt;
-    return Refusal{"Fighting Values",
-                   name + " must be from " + std::to_string(range.minimum) + " to " + std::to_string(range.maximum) +
-                       "; it is " + std::to_string(value) + ".",
-                   subject};
+    return Refusal{std::string(row.title),
+                   std::string(row.caption) + " must be from " + std::to_string(row.range.minimum) + " to " +
+                       std::to_string(row.range.maximum) + "; it is " + std::to_string(value) + ".",
+                   about(row.field)};
 }
 
 }  // namespace
@@ -42,7 +59,7 @@ std::optional<Refusal> checkSprites(const Enemy& enemy)
     for (int i = 0; i < kPoses; ++i) {
         const Sprite& sprite = enemy.sprites[static_cast<std::size_t>(i)];
         const std::string pose(poseWord(i));
-        const std::string subject = "sprite" + std::to_string(i + 1);
+        const Subject subject = aboutSprite(i);
         if (sprite.isEmpty())
             return Refusal{kSpritesTitle, "The " + pose + " sprite is missing.", subject};
         if (sprite.packedSize() > kSizeLimit)
@@ -58,54 +75,54 @@ std::optional<Refusal> checkSprites(const Enemy& enemy)
                            std::to_string(normal.height()) + " pixels; its place on the screen fits the file only up to " +
                            std::to_string(kMaxNormalWidth) + " pixels wide and " + std::to_string(kMaxNormalHeight) +
                            " high.",
-                       "sprite1"};
+                       aboutSprite(0)};
     return std::nullopt;
 }
 
 std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
 {
     const EnemySettings& s = enemy.settings;
+    const ValueField& item = valueField(Field::Item);
+    const ValueField& minHP = valueField(Field::MinHP);
+    const ValueField& money = valueField(Field::Money);
     if (s.itemText == kNoItemChosen)
-        return Refusal{"Select Item", "You must select an item!", "item"};
+        return Refusal{std::string(item.title), "You must select an item!", about(Field::Item)};
     if (fieldValue(s.maxHP) <= fieldValue(s.minHP))
-        return Refusal{"Figuring HP", "Max HP must be higher than Min HP!", "hp"};
-    if (auto r = checkDigits(s.minHP, 3, "Figuring HP", "Min HP", "min-hp"))
+        return Refusal{std::string(minHP.title), "Max HP must be higher than Min HP!", {Subject::Kind::HPOrder}};
+    if (auto r = checkDigits(s, minHP))
         return r;
-    if (auto r = checkDigits(s.maxHP, 3, "Figuring HP", "Max HP", "max-hp"))
+    if (auto r = checkDigits(s.maxHP, kHPDigits, minHP.title, "Max HP", {Subject::Kind::MaxHP}))
         return r;
-    if (fieldValue(s.minHP) > kByteMax)
-        return Refusal{"Figuring HP",
-                       "Min HP can be at most " + std::to_string(kByteMax) +
+    if (fieldValue(s.minHP) > minHP.range.maximum)
+        return Refusal{std::string(minHP.title),
+                       "Min HP can be at most " + std::to_string(minHP.range.maximum) +
                            ", since the calculator keeps it in one byte; it is " + s.minHP + ".",
-                       "min-hp"};
-    if (auto r = checkDigits(s.money, 2, "Base Money", "Base Money", "money"))
+                       about(Field::MinHP)};
+    if (auto r = checkDigits(s, money))
         return r;
     if (s.item < -1 || s.item >= static_cast<int>(kItems.size()))
-        return Refusal{"Select Item", "The item number " + std::to_string(s.item) + " names no item.", "item"};
-    const std::tuple<int, const char*, const char*> sliders[] = {
-        {s.highDefense, "High Defense", "high-defense"}, {s.lowDefense, "Low Defense", "low-defense"},
-        {s.highAttack, "High Attack", "high-attack"},    {s.lowAttack, "Low Attack", "low-attack"},
-        {s.specialAttack, "Special Attack", "special-attack"}, {s.attacks, "Attacks", "attacks"}};
-    for (const auto& [value, name, subject] : sliders)
-        if (auto r = checkSlider(value, kSliderRange, name, subject))
-            return r;
-    if (auto r = checkSlider(s.blockChance, kBlockChanceRange, "Block Chance", "block-chance"))
-        return r;
+        return Refusal{std::string(item.title), "The item number " + std::to_string(s.item) + " names no item.",
+                       about(Field::Item)};
+    for (const ValueField& row : kValueFields)
+        if (row.slider)
+            if (auto r = checkSlider(s, row))
+                return r;
 
     if (s.name.empty())
-        return Refusal{"Robot Name", "You must enter a name!", "name"};
+        return Refusal{"Robot Name", "You must enter a name!", {Subject::Kind::Name}};
     if (s.name.size() > static_cast<std::size_t>(kNameLength) || !nameAllowed(s.name, windowsFileNames) ||
         s.name == "." || s.name == "..")
         return Refusal{"Robot Name",
                        "The name \"" + s.name + "\" cannot be used: a name is at most " + std::to_string(kNameLength) +
                            " printable ASCII characters without / \\ or \"" +
-                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) + ".",
-                       "name"};
+                           (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) +
+                           ", with no space at either end.",
+                       {Subject::Kind::Name}};
     if (!calculatorName(s.name))
         return Refusal{"Robot Name", "The name \"" + s.name +
                                          "\" gives no calculator program name: the calculator needs a name that "
                                          "starts with a letter, and only letters and digits count.",
-                       "name"};
+                       {Subject::Kind::Name}};
     return checkSprites(enemy);
 }
 
@@ -114,17 +131,12 @@ EnemyValues fileValues(const Enemy& enemy)
     const EnemySettings& s = enemy.settings;
     EnemyValues v;
     v.name = s.name;
-    v.minHP = fieldValue(s.minHP);
+    static_cast<FightingValues&>(v) = s;
+    for (const ValueField& row : kValueFields)
+        if (row.text)
+            v.*row.value = fieldValue(s.*row.text);
     v.increment = hpIncrement(fieldValue(s.maxHP), v.minHP);
-    v.highDefense = s.highDefense;
-    v.lowDefense = s.lowDefense;
-    v.highAttack = s.highAttack;
-    v.lowAttack = s.lowAttack;
-    v.specialAttack = s.specialAttack;
-    v.blockChance = s.blockChance;
-    v.attacks = s.attacks;
     v.itemPosition = s.item;
-    v.money = fieldValue(s.money);
     const Placement p = placementOf(enemy.sprites[0]);
     v.robotY = p.robotY;
     v.robotX = p.robotX;
@@ -133,8 +145,23 @@ EnemyValues fileValues(const Enemy& enemy)
     return v;
 }
 
+bool replacesAnother(const std::filesystem::path& target, const std::filesystem::path& ownFile,
+                     const std::string& text)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(target, error))
+        return false;  // nothing there, or nothing a write could replace (it fails and says so)
+    if (!ownFile.empty() && std::filesystem::equivalent(target, ownFile, error))
+        return false;
+    if (std::filesystem::file_size(target, error) != text.size() || error)
+        return true;
+    std::ifstream in(target, std::ios::binary);
+    std::string bytes(text.size(), '\0');
+    return !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())) || bytes != text;
+}
+
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
-                     bool windowsFileNames)
+                     const Replacing& replacing, bool windowsFileNames)
 {
     using Status = CreateOutcome::Status;
     CreateOutcome outcome;
@@ -147,6 +174,16 @@ CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, co
     }
     outcome.programName = *calculatorName(enemy.settings.name);
     try {
+        const std::filesystem::path target = EnemySourcePath(folder, enemy.settings.name);
+        if (replacesAnother(target, replacing.ownFile, EnemySourceText(fileValues(enemy))) &&
+            !(replacing.mayReplace && replacing.mayReplace(target))) {
+            outcome.status = Status::NotReplaced;
+            outcome.source = target;
+            outcome.title = "Create";
+            outcome.text = target.filename().string() + " in " + folder.string() +
+                           " holds another enemy; it was kept and nothing was written.";
+            return outcome;
+        }
         outcome.source = WriteEnemySource(folder, fileValues(enemy));
     } catch (const WriteError& e) {
         outcome.status = Status::NotWritten;

@@ -10,6 +10,7 @@
 
 #include "Enemy.h"
 #include "EnemySource.h"
+#include "ValueLine.h"
 
 namespace palvorn {
 
@@ -23,16 +24,27 @@ inline constexpr const char* kBuildScript = "asm.sh";
 #endif
 
 
+// What a refusal is about, for a caller that names its own input.
+struct Subject {
+    enum class Kind {
+        Name,
+        HPOrder,  // Max HP not above Min HP
+        MaxHP,
+        Field,  // a field of the value line: the item, Min HP, money or a fighting value
+        Sprite,
+    };
+    Kind kind = Kind::Name;
+    palvorn::Field field = palvorn::Field::MinHP;  // Kind::Field: which
+    int pose = 0;                                  // Kind::Sprite: which, 0..4
+    friend bool operator==(const Subject&, const Subject&) = default;
+};
+
 // Why an enemy cannot be written, as the user is told: a message box title
 // and its text.
 struct Refusal {
     std::string title;
     std::string text;
-    // What was refused, for a caller that names its own input: "item", "hp"
-    // (the order of Min and Max), "min-hp", "max-hp", "money", "name", a
-    // slider ("high-defense", "low-defense", "high-attack", "low-attack",
-    // "special-attack", "block-chance", "attacks") or "sprite1".."sprite5".
-    std::string subject;
+    Subject subject;
     friend bool operator==(const Refusal&, const Refusal&) = default;
 };
 
@@ -60,9 +72,22 @@ EnemyValues fileValues(const Enemy& enemy);
 // it started, otherwise the reason, naming the script.
 using ScriptStarter = std::function<std::string(const std::string& name, const std::filesystem::path& folder)>;
 
+// Asked before NAME.asm replaces a file at target that is not the enemy's
+// own and holds other bytes; true: replace it.
+using ReplaceQuestion = std::function<bool(const std::filesystem::path& target)>;
+
+// How Create treats a NAME.asm already there: its own file (opened from or
+// last written) and a file of the same bytes are replaced without a word;
+// any other only when mayReplace says so (never when it is empty).
+struct Replacing {
+    std::filesystem::path ownFile;
+    ReplaceQuestion mayReplace;
+};
+
 struct CreateOutcome {
     enum class Status {
         Refused,     // a check failed; nothing was written
+        NotReplaced,  // NAME.asm holds another enemy and was kept: nothing written, no script started
         NotWritten,  // NAME.asm could not be written; an older one is untouched; no script started
         NotStarted,  // NAME.asm written, the build script could not be started
         Written,     // NAME.asm written; no build script was asked for
@@ -71,14 +96,21 @@ struct CreateOutcome {
     Status status = Status::Refused;
     std::string title;  // the message for a status that is not a success
     std::string text;
-    std::string subject;           // Refused: Refusal::subject
-    std::filesystem::path source;  // NAME.asm, once written
+    Subject subject;               // Refused: Refusal::subject
+    std::filesystem::path source;  // NAME.asm, once written (NotReplaced: the file kept)
     std::string programName;       // the calculator program the build makes, e.g. SLIME
 };
 
-// Checks the enemy, writes folder/NAME.asm and, when start is set, starts the
-// build script with it (Started), otherwise stops there (Written). Never throws for a refusal or a failed write.
+// Checks the enemy, asks before replacing another enemy's NAME.asm (see
+// Replacing), writes folder/NAME.asm and, when start is set, starts the
+// build script with it (Started), otherwise stops there (Written). Never
+// throws for a refusal or a failed write.
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
-                     bool windowsFileNames = kWindowsFileNames);
+                     const Replacing& replacing = {}, bool windowsFileNames = kWindowsFileNames);
+
+// Whether writing text to target would replace another enemy: a file is
+// there, it is not ownFile, and its bytes differ from text.
+bool replacesAnother(const std::filesystem::path& target, const std::filesystem::path& ownFile,
+                     const std::string& text);
 
 }  // namespace palvorn

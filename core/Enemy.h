@@ -33,16 +33,10 @@ inline constexpr SliderRange kSliderRange{1, 9};
 inline constexpr SliderRange kBlockChanceRange{2, 9};
 inline constexpr int kSliderStart = 5;
 
-// Everything the settings window holds. The texts are those the fields show;
-// the field rules keep them to digits (name: see nameCharAllowed), and an
-// empty number field counts as 0.
-struct EnemySettings {
-    std::string name = "Robot";
-    std::string itemText = std::string(kNoItemChosen);  // what the item box shows
-    int item = -1;        // chosen entry 0..5; -1 when the text names none (typed text)
-    std::string minHP;    // up to 3 digits
-    std::string maxHP;    // up to 3 digits; only feeds the increment and the HP check
-    std::string money;    // up to 2 digits
+// The fighting values, as the sliders set them and the file holds them. What
+// each is called, where the file holds it and its range: kValueFields of
+// ValueLine.h.
+struct FightingValues {
     int highDefense = kSliderStart;
     int lowDefense = kSliderStart;
     int highAttack = kSliderStart;
@@ -50,6 +44,20 @@ struct EnemySettings {
     int specialAttack = kSliderStart;
     int blockChance = kSliderStart;
     int attacks = kSliderStart;
+
+    friend bool operator==(const FightingValues&, const FightingValues&) = default;
+};
+
+// Everything the settings window holds. The texts are those the fields show;
+// the field rules keep them to digits (name: see nameCharAllowed), and an
+// empty number field counts as 0.
+struct EnemySettings : FightingValues {
+    std::string name = "Robot";
+    std::string itemText = std::string(kNoItemChosen);  // what the item box shows
+    int item = -1;        // chosen entry 0..5; -1 when the text names none (typed text)
+    std::string minHP;    // up to 3 digits
+    std::string maxHP;    // up to 3 digits; only feeds the increment and the HP check
+    std::string money;    // up to 2 digits
 
     friend bool operator==(const EnemySettings&, const EnemySettings&) = default;
 };

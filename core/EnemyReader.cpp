@@ -11,34 +11,18 @@
 #include <utility>
 #include <vector>
 
-#include "EnemyText.h"
 #include "Rules.h"
+#include "ValueLine.h"
 
 namespace palvorn {
 
 namespace {
 
-// The fixed lines, as EnemySourceText writes them.
-constexpr std::string_view kHeader = ";Created with the Palvorn - External Enemy Maker";
-constexpr std::string_view kMagic = " .db \"PalvTRbt\"";
-constexpr std::string_view kDb = " .db ";
-constexpr std::string_view kNameStart = " .db \"";
-constexpr std::string_view kNameEnd = "\",0";
-constexpr std::string_view kEndDirective = ".end";
-constexpr std::string_view kEndLine = "END";
-
-// The largest Max HP its 3-digit field takes.
-constexpr int kMaxHPLimit = 999;
-// Money's field takes 2 digits.
-constexpr int kMoneyLimit = 99;
 // A number of more digits is out of every range; parsing stops there.
 constexpr std::size_t kMaxDigits = 6;
 
-// Value line fields (0-based).
-enum Field {
-    MinHP = 0, Increment, HighDefense, LowDefense, HighAttack, LowAttack, SpecialAttack, BlockChance, Attacks,
-    ItemNumber, Money, RobotY, RobotX, RobotTo, FirstSprite
-};
+using enum Field;
+constexpr int FirstSprite = kSettingFields;
 
 // Text as a message shows it, in double quotes: printable ASCII as is (" and
 // \ after a \), any other byte as \xHH, cut short so that a message stays
@@ -142,31 +126,6 @@ struct ValueLine {
     int operator[](Field f) const { return fields[static_cast<std::size_t>(f)]; }
 };
 
-// The range the settings window gives each value field; the placement and
-// the increment are checked against the others afterwards.
-SliderRange fieldRange(int field)
-{
-    switch (field) {
-    case MinHP:
-        return {0, kByteMax};
-    case Increment:
-    case RobotY:
-    case RobotX:
-    case RobotTo:
-        return {kByteMin, kByteMax};
-    case BlockChance:
-        return kBlockChanceRange;
-    case ItemNumber:
-        return {0, static_cast<int>(kItems.size())};
-    case Money:
-        return {0, kMoneyLimit};
-    default:
-        if (field >= FirstSprite)
-            return {1, kSizeLimit};  // a sprite of no rows or bytes is missing
-        return kSliderRange;
-    }
-}
-
 // A number of the value line as written, cut short if very long.
 std::string numberShown(std::string_view text)
 {
@@ -190,7 +149,7 @@ std::optional<int> maxHPFor(int minHP, int increment)
     // lround((max - min) / 9) is the increment for max - min within 4 of 9 x increment.
     const int nominal = minHP + 9 * increment;
     const int lowest = std::max(minHP + 1, nominal - 4);
-    const int highest = std::min(kMaxHPLimit, nominal + 4);
+    const int highest = std::min(largestOf(kHPDigits), nominal + 4);
     if (lowest > highest)
         return std::nullopt;
     return std::clamp(nominal, lowest, highest);
@@ -228,8 +187,10 @@ ValueLine parseValueLine(Lines& lines)
         throw ReadError(n, "expected " + std::to_string(kValueLineFields) + " numbers separated by commas, found " +
                                std::to_string(count));
 
+    // Each field on its own first; the increment and the placement are then
+    // checked against the others.
     for (int f = 0; f < kValueLineFields; ++f) {
-        const SliderRange range = fieldRange(f);
+        const SliderRange range = valueRange(f);
         const int value = v.fields[static_cast<std::size_t>(f)];
         if (value < range.minimum || value > range.maximum)
             throw ReadError(n, fieldName(f) + " is " + numberShown(texts[static_cast<std::size_t>(f)]) +
@@ -243,7 +204,7 @@ ValueLine parseValueLine(Lines& lines)
     if (!maxHPFor(v[MinHP], v[Increment]))
         throw ReadError(n, "an HP increment of " + std::to_string(v[Increment]) + " with a Min HP of " +
                                std::to_string(v[MinHP]) + ": no Max HP above Min HP and at most " +
-                               std::to_string(kMaxHPLimit) + " gives it");
+                               std::to_string(largestOf(kHPDigits)) + " gives it");
 
     for (int pose = 0; pose < kPoses; ++pose) {
         const int size = v.height(pose) * v.bytesPerRow(pose);
@@ -293,6 +254,8 @@ std::string parseName(Lines& lines)
     name.erase(name.find_last_not_of(' ') + 1);
     if (name.empty())
         throw ReadError(lines.number(), "the name is empty");
+    if (name.front() == ' ')
+        throw ReadError(lines.number(), "the name " + shown(name) + " starts with a space, which a name cannot");
     if (!calculatorName(name))
         throw ReadError(lines.number(), "the name " + shown(name) +
                                             " gives no calculator program name: it needs a letter before any digit "
@@ -305,7 +268,7 @@ std::string parseName(Lines& lines)
 Sprite parseSprite(Lines& lines, int pose, int height, int perRow, int width)
 {
     const std::string poseName(poseWord(pose));
-    const std::string sizeLine = " .db " + std::to_string(height * perRow);
+    const std::string sizeLine = std::string(kDb) + std::to_string(height * perRow);
     const std::string shape = plural(height, "row", "rows") + " of " + plural(perRow, "byte", "bytes");
     const std::string_view size = lines.next("the " + poseName + " sprite's size line " + shown(sizeLine));
     if (size != sizeLine) {
@@ -369,6 +332,12 @@ void fixedLine(Lines& lines, std::string_view wanted)
         expected(lines, shown(wanted), line);
 }
 
+// Spaces and tabs only (a CR before LF went with the line end).
+bool blank(std::string_view text)
+{
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 std::string errnoText(int error)
 {
     return std::generic_category().message(error);
@@ -408,24 +377,25 @@ Enemy readEnemySource(std::string_view text)
             parseSprite(lines, pose, v.height(pose), v.bytesPerRow(pose), width);
     }
     fixedLine(lines, kEndDirective);
-    fixedLine(lines, kEndLine);
-    if (!lines.atEnd()) {
+    // Editors add blank lines and spaces at the end of a file; they say nothing.
+    const std::string_view end = lines.next(shown(kEndLine));
+    if (end.substr(0, kEndLine.size()) != kEndLine || !blank(end.substr(kEndLine.size())))
+        expected(lines, shown(kEndLine), end);
+    while (!lines.atEnd()) {
         const std::string_view extra = lines.next("");
-        expected(lines, "the end of the file after \"END\"", extra);
+        if (!blank(extra))
+            expected(lines, "only blank lines after \"END\"", extra);
     }
 
-    s.minHP = std::to_string(v[MinHP]);
+    for (const ValueField& row : kValueFields) {
+        if (row.slider)
+            s.*row.slider = v[row.field];
+        if (row.text)
+            s.*row.text = std::to_string(v[row.field]);
+    }
     s.maxHP = std::to_string(*maxHPFor(v[MinHP], v[Increment]));
-    s.money = std::to_string(v[Money]);
-    s.item = v[ItemNumber] - 1;
+    s.item = v[Item] - valueField(Item).offset;
     s.itemText = s.item < 0 ? std::string(kNoItemText) : std::string(kItems[static_cast<std::size_t>(s.item)]);
-    s.highDefense = v[HighDefense];
-    s.lowDefense = v[LowDefense];
-    s.highAttack = v[HighAttack];
-    s.lowAttack = v[LowAttack];
-    s.specialAttack = v[SpecialAttack];
-    s.blockChance = v[BlockChance];
-    s.attacks = v[Attacks];
     return enemy;
 }
 

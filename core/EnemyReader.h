@@ -50,14 +50,15 @@ private:
 // Accepted: exactly what EnemySourceText writes for an enemy that passes
 // checkEnemy (on any system), except that lines may end in LF instead of CR
 // LF, the last line end may be missing, and line 2 may be any text that
-// starts with ";". Everything else is refused with ReadError naming the
+// starts with ";", and spaces and tabs may follow "END", and blank lines
+// after it. Everything else is refused with ReadError naming the
 // first line at fault: other text on a fixed line, a number not written as
 // the writer writes it (no sign "+", no leading zeros), a value outside what
 // the settings window can give, a placement that disagrees with the normal
 // sprite, a sprite size line that is not bytes per row x height, a row with
 // other than bytes-per-row bytes "$HH" (upper-case hex), set pixels right of
 // the normal sprite's width, a sprite missing or a row too many, anything
-// after "END".
+// but blank lines after "END".
 //
 // The enemy read:
 //  - name: the name field without its padding spaces;

@@ -1,6 +1,7 @@
 #include "EnemySource.h"
 
 #include "Rules.h"
+#include "ValueLine.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -19,15 +20,13 @@ namespace palvorn {
 
 namespace {
 
-constexpr const char* kEol = "\r\n";
-
 void appendLine(std::string& out, std::string_view line)
 {
     out += line;
     out += kEol;
 }
 
-void checkByte(int value, const char* what)
+void checkByte(int value, std::string_view what)
 {
     if (value < kByteMin || value > kByteMax)
         throw ValueOutOfRange(std::string(what) + " is " + std::to_string(value) + ", outside " +
@@ -81,20 +80,15 @@ void checkName(const std::string& name)
     // The one name rule the name field keeps too; the characters Windows
     // refuses besides are left to its file system to refuse.
     if (!nameAllowed(name, false))
-        throw InvalidName("the name holds a character a name cannot have: only printable ASCII without / \\ or \"");
+        throw InvalidName("the name holds a character a name cannot have, or a space at an end: only printable ASCII "
+                          "without / \\ or \", no space first or last");
 }
 
 std::string EnemySourceText(const EnemyValues& v)
 {
     checkName(v.name);
-    const std::pair<int, const char*> numbers[] = {
-        {v.minHP, "the minimum hit points"}, {v.increment, "the increment"}, {v.highDefense, "high defense"},
-        {v.lowDefense, "low defense"}, {v.highAttack, "high attack"}, {v.lowAttack, "low attack"},
-        {v.specialAttack, "special attack"}, {v.blockChance, "block chance"}, {v.attacks, "attacks"},
-        {v.itemPosition + 1, "the item number"}, {v.money, "the money"}, {v.robotY, "RobotY"},
-        {v.robotX, "RobotX"}, {v.robotTo, "RobotTo"}};
-    for (const auto& [value, what] : numbers)
-        checkByte(value, what);
+    for (const ValueField& row : kValueFields)
+        checkByte(fileNumber(v, row), row.name);
     for (const Sprite& s : v.sprites) {
         checkByte(s.height(), "a sprite's height");
         checkByte(s.bytesPerRow(), "a sprite's bytes per row");
@@ -106,20 +100,20 @@ std::string EnemySourceText(const EnemyValues& v)
         spriteChars += WriteImageSize(s);
     std::string out;
     out.reserve(1024 + v.name.size() + spriteChars);
-    appendLine(out, ";Created with the Palvorn - External Enemy Maker");
-    appendLine(out, ";Enemy data and sprites for the Palvorn battle engine; build with asm NAME");
-    appendLine(out, " .db \"PalvTRbt\"");
+    appendLine(out, kHeader);
+    appendLine(out, kNotice);
+    appendLine(out, kMagic);
 
     std::string field = v.name;
-    if (field.size() < 8)
-        field.resize(8, ' ');
-    appendLine(out, " .db \"" + field + "\",0");
+    if (field.size() < static_cast<std::size_t>(kNameLength))
+        field.resize(kNameLength, ' ');
+    appendLine(out, std::string(kNameStart) + field + std::string(kNameEnd));
 
-    std::string values = " .db ";
-    for (std::size_t i = 0; i < std::size(numbers); ++i) {
-        if (i > 0)
+    std::string values(kDb);
+    for (const ValueField& row : kValueFields) {
+        if (row.field != Field::MinHP)
             values += ',';
-        values += std::to_string(numbers[i].first);
+        values += std::to_string(fileNumber(v, row));
     }
     for (const Sprite& s : v.sprites)
         values += ',' + std::to_string(s.height()) + ',' + std::to_string(s.bytesPerRow());
@@ -127,8 +121,8 @@ std::string EnemySourceText(const EnemyValues& v)
 
     for (const Sprite& s : v.sprites)
         WriteImage(out, s);
-    appendLine(out, ".end");
-    appendLine(out, "END");
+    appendLine(out, kEndDirective);
+    appendLine(out, kEndLine);
     return out;
 }
 

@@ -6,24 +6,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "Enemy.h"
 #include "Sprite.h"
 
 namespace palvorn {
 
-// Everything the file is made of, as the value line holds it. Every number
-// must fit the byte the assembler stores it in (kByteMin..kByteMax of
-// Rules.h); the writer refuses one that does not.
-struct EnemyValues {
+// Everything the file is made of, as the value line holds it: the name, the
+// fighting values, then the numbers below. Every number must fit the byte the
+// assembler stores it in (kByteMin..kByteMax of Rules.h); the writer refuses
+// one that does not.
+struct EnemyValues : FightingValues {
     std::string name;  // at most 8 characters expected; never shortened
     int minHP = 0;
     int increment = 0;
-    int highDefense = 0;
-    int lowDefense = 0;
-    int highAttack = 0;
-    int lowAttack = 0;
-    int specialAttack = 0;
-    int blockChance = 0;
-    int attacks = 0;
     int itemPosition = -1;  // 0 "Potion" .. 5 "BLK Apple", -1 none; written plus 1
     int money = 0;
     int robotY = 0;

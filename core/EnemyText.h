@@ -3,24 +3,16 @@
 // "show". Plain C++.
 
 #include <string>
-#include <string_view>
 
 #include "Enemy.h"
 
 namespace palvorn {
 
-// The number of values on the file's value line: 14 settings and placement
-// values, then height and bytes per row of each of the five sprites.
-inline constexpr int kValueLineFields = 24;
-
-// What value field 0..23 of the value line means, e.g. "Min HP", "RobotTo",
-// "High attack sprite bytes per row". Throws std::out_of_range outside.
-std::string valueName(int field);
-
 // The enemy as its file would hold it, one fact a line, each line ended by LF:
 //   "Name: Slime"
 //   one "MEANING: VALUE" line for each value of the value line, in file
-//   order (the item also with its list text, e.g. "Item: 2 (Heal Leaf)");
+//   order (the item also with its list text, e.g. "Item: 2 (Heal Leaf)"),
+//   and after Min HP "Max HP: N", the settings' Max HP (as Open fills it in);
 // then for each pose, after an empty line, a heading such as
 //   "normal sprite (8 x 3, 3 bytes):"
 // (width x height in pixels, packed bytes) and one line per pixel row of

@@ -1,6 +1,9 @@
 #include "Rules.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "Enemy.h"
 
 namespace palvorn {
 
@@ -72,10 +75,26 @@ bool nameCharAllowed(char c, bool windowsFileNames)
 
 bool nameAllowed(std::string_view name, bool windowsFileNames)
 {
+    if (!name.empty() && (name.front() == ' ' || name.back() == ' '))
+        return false;
     for (const char c : name)
         if (!nameCharAllowed(c, windowsFileNames))
             return false;
     return true;
+}
+
+int itemFromText(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    text = first == std::string_view::npos ? std::string_view() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t position = 0; position < kItems.size(); ++position) {
+        const std::string_view item = kItems[position];
+        if (item.size() == text.size() &&
+            std::equal(item.begin(), item.end(), text.begin(), [&](char a, char b) { return lower(a) == lower(b); }))
+            return static_cast<int>(position);
+    }
+    return -1;
 }
 
 }  // namespace palvorn

@@ -57,7 +57,13 @@ std::optional<std::string> calculatorName(std::string_view name);
 // the file. windowsFileNames also refuses ": * ? < > | %", which Windows
 // file names or cmd.exe do not take.
 bool nameCharAllowed(char c, bool windowsFileNames);
-// Every character allowed; the empty name too (Create refuses it by itself).
+// Every character allowed and no space at either end, which the file's
+// padding and the build script's argument would lose or keep unseen; the
+// empty name too (Create refuses it by itself).
 bool nameAllowed(std::string_view name, bool windowsFileNames);
+
+// The list entry 0..5 that text names: an entry's text, ignoring case and
+// spaces around it; -1 for any other text.
+int itemFromText(std::string_view text);
 
 }  // namespace palvorn

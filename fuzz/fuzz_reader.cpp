@@ -1,13 +1,14 @@
 // Fuzz target: any bytes as an enemy source file. Either the reader refuses
 // them with ReadError naming a line, or it gives an enemy that Create takes
 // and whose file is the input again (CR LF line ends, the tool's line 2, a
-// final line end). Any other exception escapes and counts as a crash.
+// final line end, nothing after "END"). Any other exception escapes and counts as a crash.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Create.h"
 #include "EnemyReader.h"
@@ -22,19 +23,27 @@ void fail(const char* what)
     std::abort();
 }
 
-// The input as the writer would have written it, given the writer's line 2.
+// The input as the writer would have written it, given the writer's line 2:
+// without the blank lines after "END" and the spaces or tabs ending it.
 std::string asWritten(std::string_view input, std::string_view notice)
 {
-    std::string out;
-    int number = 0;
+    std::vector<std::string_view> lines;
     while (!input.empty()) {
-        ++number;
         const std::size_t lf = input.find('\n');
         std::string_view line = input.substr(0, lf);
         input.remove_prefix(lf == std::string_view::npos ? input.size() : lf + 1);
         if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        out += number == 2 ? notice : line;
+        lines.push_back(line);
+    }
+    const auto blank = [](std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; };
+    while (!lines.empty() && blank(lines.back()))
+        lines.pop_back();
+    if (!lines.empty())
+        lines.back() = lines.back().substr(0, lines.back().find_last_not_of(" \t") + 1);
+    std::string out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out += i == 1 ? notice : lines[i];
         out += "\r\n";
     }
     return out;

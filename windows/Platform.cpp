@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "ScriptRunner.h"
 
@@ -19,6 +20,12 @@ QString& folderOverride()
 WarningBox& warningBox()
 {
     static WarningBox box;
+    return box;
+}
+
+QuestionBox& questionBox()
+{
+    static QuestionBox box;
     return box;
 }
 
@@ -61,11 +68,30 @@ void setWarningBox(WarningBox box)
     warningBox() = std::move(box);
 }
 
-QString openFile(QWidget* parent, const OpenFileRequest& request)
+bool ask(QWidget* parent, const Question& question)
+{
+    if (questionBox())
+        return questionBox()(parent, question);
+    QMessageBox box(QMessageBox::Warning, question.title, question.text, QMessageBox::NoButton, parent);
+    QPushButton* accept = box.addButton(question.accept, QMessageBox::AcceptRole);
+    QPushButton* reject = box.addButton(question.reject, QMessageBox::RejectRole);
+    box.setDefaultButton(reject);
+    box.setEscapeButton(reject);
+    box.exec();
+    return box.clickedButton() == accept;
+}
+
+void setQuestionBox(QuestionBox box)
+{
+    questionBox() = std::move(box);
+}
+
+QString openFile(QWidget* parent, OpenFileRequest& request)
 {
     if (openFileDialog())
         return openFileDialog()(parent, request);
-    return QFileDialog::getOpenFileName(parent, request.title, request.folder, request.filter);
+    return QFileDialog::getOpenFileName(parent, request.title, request.folder, request.filter,
+                                        &request.selectedFilter);
 }
 
 void setOpenFileDialog(OpenFileDialog dialog)

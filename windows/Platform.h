@@ -1,7 +1,7 @@
 #pragma once
 // Every call the windows make to the platform that a test must be able to
 // answer without a modal loop or a real process: the program folder, warning
-// boxes, the file-open dialog and the build script launcher. Each has a real
+// boxes, questions, the file-open dialog and the build script launcher. Each has a real
 // default; tests install their own with the set* functions (an empty function
 // restores the default).
 
@@ -23,16 +23,30 @@ using WarningBox = std::function<void(QWidget* parent, const QString& title, con
 void warn(QWidget* parent, const QString& title, const QString& text, Buttons buttons = Buttons::Ok);
 void setWarningBox(WarningBox box);
 
-// A file-open dialog with its title, the folder it starts in and its filter
-// (entries separated by ";;", the first one chosen). Returns the chosen file,
-// or an empty string when the user cancelled.
+// A modal question (warning icon) with two buttons, e.g. "Replace" and
+// "Cancel"; the second is the default. Returns true for the first.
+struct Question {
+    QString title;
+    QString text;
+    QString accept;
+    QString reject;
+};
+using QuestionBox = std::function<bool(QWidget* parent, const Question& question)>;
+bool ask(QWidget* parent, const Question& question);
+void setQuestionBox(QuestionBox box);
+
+// A file-open dialog with its title, the folder it starts in, its filter
+// (entries separated by ";;") and the entry chosen at the start (empty: the
+// first). Returns the chosen file, or an empty string when the user
+// cancelled; selectedFilter then holds the entry the user left chosen.
 struct OpenFileRequest {
     QString title;
     QString folder;
     QString filter;
+    QString selectedFilter;
 };
-using OpenFileDialog = std::function<QString(QWidget* parent, const OpenFileRequest& request)>;
-QString openFile(QWidget* parent, const OpenFileRequest& request);
+using OpenFileDialog = std::function<QString(QWidget* parent, OpenFileRequest& request)>;
+QString openFile(QWidget* parent, OpenFileRequest& request);
 void setOpenFileDialog(OpenFileDialog dialog);
 
 // Starts the build script detached, hidden, in folder, with the enemy name

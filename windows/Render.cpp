@@ -10,20 +10,13 @@
 #include <vector>
 
 #include "Rules.h"
+#include "TakePicture.h"
 
 namespace render {
 
 namespace {
 
 using palvorn::Sprite;
-
-void checkMarked(const Sprite& sprite, const Sprite& marked)
-{
-    if (!marked.isEmpty() && (marked.width() != sprite.width() || marked.height() != sprite.height()))
-        throw std::invalid_argument("marked mask " + std::to_string(marked.width()) + " x " +
-                                    std::to_string(marked.height()) + " does not match the sprite " +
-                                    std::to_string(sprite.width()) + " x " + std::to_string(sprite.height()));
-}
 
 void checkScale(Scale scale)
 {
@@ -194,42 +187,6 @@ QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
     for (int y = 0; y < picture.height(); ++y)
         std::memcpy(reinterpret_cast<QRgb*>(image.scanLine(top + y)) + left, picture.constScanLine(y), lineBytes);
     return image;
-}
-
-int markedClearCount(const Sprite& sprite, const Sprite& marked)
-{
-    checkMarked(sprite, marked);
-    if (marked.isEmpty())
-        return 0;
-    // The padding bits past the right edge are clear in both, so whole bytes count.
-    int count = 0;
-    for (int y = 0; y < sprite.height(); ++y) {
-        const std::uint8_t* set = sprite.row(y);
-        const std::uint8_t* mark = marked.row(y);
-        for (int i = 0; i < sprite.bytesPerRow(); ++i)
-            count += std::popcount(static_cast<std::uint8_t>(mark[i] & ~set[i]));
-    }
-    return count;
-}
-
-QString pictureNote(const Sprite& sprite, const Sprite& marked)
-{
-    const int dark = markedClearCount(sprite, marked);
-    if (sprite.isEmpty())
-        return {};
-    QStringList parts;
-    if (dark == 1)
-        parts << QString::fromLatin1(kDarkClearOne);
-    else if (dark > 1)
-        parts << QString::fromLatin1(kDarkClearMany).arg(dark);
-    bool anySet = false;
-    for (int y = 0; y < sprite.height() && !anySet; ++y) {
-        const std::uint8_t* set = sprite.row(y);
-        anySet = std::any_of(set, set + sprite.bytesPerRow(), [](std::uint8_t b) { return b != 0; });
-    }
-    if (!anySet)
-        parts << QString::fromLatin1(kNoSetPixel);
-    return parts.join(QLatin1Char(' '));
 }
 
 QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)

@@ -13,10 +13,10 @@ QString sliderCaption(const QString& prefix, int value)
     return prefix + QLatin1Char(' ') + QString::number(value);
 }
 
-bool nameAllowed(const QString& name)
+bool nameFieldTakes(const QString& name)
 {
     for (const QChar c : name)
-        if (c.unicode() > 0x7F)
+        if (c.unicode() > 0x7F || !palvorn::nameCharAllowed(char(c.unicode()), palvorn::kWindowsFileNames))
             return false;
-    return palvorn::nameAllowed(name.toLatin1().toStdString(), palvorn::kWindowsFileNames);
+    return true;
 }

@@ -16,7 +16,9 @@
 #include <filesystem>
 
 #include "Create.h"
+#include "EnemyReader.h"
 #include "Platform.h"
+#include "Remembered.h"
 #include "Rules.h"
 #include "SettingsRules.h"
 #include "SpritesWindow.h"
@@ -28,47 +30,12 @@ namespace {
 class NameValidator : public QValidator {
 public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override { return nameAllowed(input) ? Acceptable : Invalid; }
-};
-
-// An editable item box whose entries are chosen from its list only: the list
-// opened, or the arrow keys or the wheel walking it. Enter, Tab or leaving
-// the box make the combo box select an entry whose text was typed; that
-// selection is undone, since typed text must name no item.
-class ItemBox : public QComboBox {
-public:
-    using QComboBox::QComboBox;
-
-    bool choosingFromList = false;
-
-    void showPopup() override
+    State validate(QString& input, int&) const override
     {
-        choosingFromList = true;
-        QComboBox::showPopup();
-    }
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        switch (event->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-            choosingFromList = true;
-            QComboBox::keyPressEvent(event);
-            choosingFromList = false;
-            return;
-        default:
-            QComboBox::keyPressEvent(event);
-        }
-    }
-
-    void wheelEvent(QWheelEvent* event) override
-    {
-        choosingFromList = true;
-        QComboBox::wheelEvent(event);
-        choosingFromList = false;
+        if (!nameFieldTakes(input))
+            return Invalid;
+        // "Big " on the way to "Big Rat": typed, but not a name yet.
+        return palvorn::nameAllowed(input.toStdString(), palvorn::kWindowsFileNames) ? Acceptable : Intermediate;
     }
 };
 
@@ -99,32 +66,55 @@ std::string fieldText(const QString& text)
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget(parent), enemy_(enemy)
+SettingsWindow::SettingsWindow(const palvorn::Enemy& enemy, const std::filesystem::path& ownFile, QWidget* parent)
+    : QWidget(parent), enemy_(enemy), ownFile_(ownFile)
 {
     setObjectName(QStringLiteral("CharSettings"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Character Settings"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
-    const palvorn::EnemySettings& s = enemy_.settings;
 
     grid_ = new QGridLayout(this);
-    int row = 0;
+    setUpNameRows();
+    setUpItemAndNumbers();
+    setUpSliders();
+    setUpInstructionAndButtons();
+    setUpTabOrder();
+    connectControls();
+    CharName->setFocus();
+    showProgramName();
+    showItemNote();
 
+    resize(265, 425);
+    remembered::restoreGeometry(this);
+}
+
+void SettingsWindow::setUpNameRows()
+{
+    const int row = grid_->rowCount();
     grid_->addWidget(label(this, "NameLbl", QStringLiteral("Robot Name:")), row, 0, 1, 2);
-    CharName = new QLineEdit(QString::fromStdString(s.name), this);
+    CharName = new QLineEdit(QString::fromStdString(enemy_.settings.name), this);
     CharName->setObjectName(QStringLiteral("CharName"));
     CharName->setMaxLength(palvorn::kNameLength);
     CharName->setValidator(new NameValidator(CharName));
-    grid_->addWidget(CharName, row++, 2, 1, 2);
-    // The calculator program the build will make from the name.
-    // Across the whole row, so that its changing width never moves the fields.
+    grid_->addWidget(CharName, row, 2, 1, 2);
+    // The calculator program the build will make from the name, across the
+    // whole row so that its changing width never moves the fields; a warning
+    // too long for the row wraps instead of widening the window.
     ProgramName = label(this, "ProgramName", QString());
     ProgramName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    grid_->addWidget(ProgramName, row++, 0, 1, 4);
+    ProgramName->setWordWrap(true);
+    ProgramName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ProgramName->setMinimumHeight(ProgramName->fontMetrics().lineSpacing() * 2);
+    grid_->addWidget(ProgramName, row + 1, 0, 1, 4);
+}
 
+void SettingsWindow::setUpItemAndNumbers()
+{
+    const palvorn::EnemySettings& s = enemy_.settings;
+    int row = grid_->rowCount();
     grid_->addWidget(label(this, "lblItem", QStringLiteral("Earned Item:")), row, 0, 1, 2);
-    auto* itemBox = new ItemBox(this);
-    cmbItem = itemBox;
+    cmbItem = new QComboBox(this);
     cmbItem->setObjectName(QStringLiteral("cmbItem"));
     cmbItem->setEditable(true);
     // Typed text stays what was typed: no entry is added or completed for it.
@@ -135,39 +125,52 @@ SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget
     cmbItem->setCurrentIndex(s.item);
     cmbItem->setEditText(QString::fromStdString(s.itemText));
     grid_->addWidget(cmbItem, row++, 2, 1, 2);
+    // Says when the typed text gives no item; wraps rather than widening.
+    ItemNote = label(this, "ItemNote", QString());
+    ItemNote->setWordWrap(true);
+    ItemNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    ItemNote->setStyleSheet(QStringLiteral("color: #b00000"));
+    grid_->addWidget(ItemNote, row++, 0, 1, 4);
 
     grid_->addWidget(label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
-    txtMinHP = digitsField(this, "txtMinHP", 3, s.minHP);
+    txtMinHP = digitsField(this, "txtMinHP", palvorn::valueField(palvorn::Field::MinHP).digits, s.minHP);
     grid_->addWidget(txtMinHP, row, 1);
     grid_->addWidget(label(this, "lblMaxHP", QStringLiteral("Max HP:")), row, 2);
-    txtMaxHP = digitsField(this, "txtMaxHP", 3, s.maxHP);
+    txtMaxHP = digitsField(this, "txtMaxHP", palvorn::kHPDigits, s.maxHP);
     grid_->addWidget(txtMaxHP, row++, 3);
 
     grid_->addWidget(label(this, "lblRobotMoney", QStringLiteral("Base Money:")), row, 0, 1, 2);
-    txtRobotMoney = digitsField(this, "txtRobotMoney", 2, s.money);
+    txtRobotMoney = digitsField(this, "txtRobotMoney", palvorn::valueField(palvorn::Field::Money).digits, s.money);
     grid_->addWidget(txtRobotMoney, row++, 2, 1, 2);
+}
 
-    using S = palvorn::EnemySettings;
-    const palvorn::SliderRange range = palvorn::kSliderRange;
-    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", QStringLiteral("High Defense:"), range, &S::highDefense);
-    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", QStringLiteral("Low Defense:"), range, &S::lowDefense);
-    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", QStringLiteral("High Attack:"), range, &S::highAttack);
-    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", QStringLiteral("Low Attack:"), range, &S::lowAttack);
-    SpecAtkSlider =
-        addSlider("SpecAtkSlider", "lblSpecAtk", QStringLiteral("Special Attack:"), range, &S::specialAttack);
-    AtksSlider = addSlider("AtksSlider", "lblAtks", QStringLiteral("Attacks:"), range, &S::attacks);
-    BlksSlider = addSlider("BlksSlider", "lblBlks", QStringLiteral("Block Chance:"), palvorn::kBlockChanceRange,
-                           &S::blockChance);
-    row = grid_->rowCount();
+void SettingsWindow::setUpSliders()
+{
+    using palvorn::Field;
+    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", Field::HighDefense);
+    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", Field::LowDefense);
+    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", Field::HighAttack);
+    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", Field::LowAttack);
+    SpecAtkSlider = addSlider("SpecAtkSlider", "lblSpecAtk", Field::SpecialAttack);
+    AtksSlider = addSlider("AtksSlider", "lblAtks", Field::Attacks);
+    BlksSlider = addSlider("BlksSlider", "lblBlks", Field::BlockChance);
+}
 
+void SettingsWindow::setUpInstructionAndButtons()
+{
+    int row = grid_->rowCount();
     // "willl" is the window's own first text, kept as it always read until
     // the name is first edited; an enemy opened under another name shows
     // the line the name gives.
     Instruct = label(this, "Instruct",
-                     s.name == palvorn::EnemySettings{}.name
+                     enemy_.settings.name == palvorn::EnemySettings{}.name
                          ? QStringLiteral("This program willl create the files Robot.8XP.")
                          : instructionLine(CharName->text()));
-    Instruct->setWordWrap(true);
+    // One line, never broken inside the file name: the window is wide
+    // enough for the widest name the field takes.
+    Instruct->setWordWrap(false);
+    Instruct->setMinimumWidth(
+        Instruct->fontMetrics().horizontalAdvance(instructionLine(QString(palvorn::kNameLength, QLatin1Char('W')))));
     grid_->addWidget(Instruct, row++, 0, 1, 4);
 
     auto* buttons = new QHBoxLayout;
@@ -181,26 +184,21 @@ SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget
     CancelBut->setAutoDefault(true);
     buttons->addWidget(CreateBut);
     buttons->addWidget(CancelBut);
-    grid_->addLayout(buttons, row++, 0, 1, 4);
+    grid_->addLayout(buttons, row, 0, 1, 4);
+}
 
-    // The window's focus order has always jumped about like this, and users
-    // of it know it by heart: kept on purpose.
-    setTabOrder(CharName, UpAtkSlider);
-    setTabOrder(UpAtkSlider, CancelBut);
-    setTabOrder(CancelBut, LowAtkSlider);
-    setTabOrder(LowAtkSlider, SpecAtkSlider);
-    setTabOrder(SpecAtkSlider, CreateBut);
-    setTabOrder(CreateBut, UpDefSlider);
-    setTabOrder(UpDefSlider, LowDefSlider);
-    setTabOrder(LowDefSlider, AtksSlider);
-    setTabOrder(AtksSlider, BlksSlider);
-    setTabOrder(BlksSlider, cmbItem);
-    setTabOrder(cmbItem, txtMinHP);
-    setTabOrder(txtMinHP, txtMaxHP);
-    setTabOrder(txtMaxHP, txtRobotMoney);
-    CharName->setFocus();
-    showProgramName();
+void SettingsWindow::setUpTabOrder()
+{
+    // Reading order, top to bottom.
+    const QList<QWidget*> order{CharName,    cmbItem,      txtMinHP,      txtMaxHP,   txtRobotMoney,
+                                UpDefSlider, LowDefSlider, UpAtkSlider,   LowAtkSlider, SpecAtkSlider,
+                                AtksSlider,  BlksSlider,   CreateBut,     CancelBut};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
 
+void SettingsWindow::connectControls()
+{
     connect(CharName, &QLineEdit::textChanged, this, &SettingsWindow::CharName_Change);
     connect(txtMinHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMinHP_Change);
     connect(txtMaxHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMaxHP_Change);
@@ -209,8 +207,11 @@ SettingsWindow::SettingsWindow(palvorn::Enemy& enemy, QWidget* parent) : QWidget
     connect(cmbItem, &QComboBox::activated, this, &SettingsWindow::cmbItem_Choose);
     connect(CreateBut, &QPushButton::clicked, this, &SettingsWindow::CreateBut_Click);
     connect(CancelBut, &QPushButton::clicked, this, &SettingsWindow::CancelBut_Click);
+}
 
-    resize(265, 425);
+void SettingsWindow::setSprites(const std::array<palvorn::Sprite, palvorn::kPoses>& sprites)
+{
+    enemy_.sprites = sprites;
 }
 
 SpritesWindow* SettingsWindow::spritesWindow() const
@@ -228,9 +229,12 @@ SettingsWindow::~SettingsWindow()
     delete sprites_.data();
 }
 
-QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, const QString& prefix,
-                                   palvorn::SliderRange range, int palvorn::EnemySettings::*value)
+QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, palvorn::Field field)
 {
+    const palvorn::ValueField& fighting = palvorn::valueField(field);
+    const QString prefix = QString::fromLatin1(fighting.caption.data(), qsizetype(fighting.caption.size())) + u':';
+    const palvorn::SliderRange range = fighting.range;
+    const auto value = fighting.slider;
     const int row = grid_->rowCount();
     const int start = enemy_.settings.*value;
     auto* caption = label(this, captionName, sliderCaption(prefix, start));
@@ -259,8 +263,13 @@ void SettingsWindow::sliderMoved(const SliderRow& row)
 
 void SettingsWindow::showProgramName()
 {
-    const std::optional<std::string> program = palvorn::calculatorName(enemy_.settings.name);
-    if (program) {
+    const std::string& name = enemy_.settings.name;
+    const std::optional<std::string> program = palvorn::calculatorName(name);
+    if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) {
+        // Typed on the way to a longer name; Create refuses it as it stands.
+        ProgramName->setText(QStringLiteral("A name cannot start or end with a space"));
+        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
+    } else if (program) {
         ProgramName->setText(QStringLiteral("Calculator program: %1").arg(QString::fromStdString(*program)));
         ProgramName->setStyleSheet(QString());
     } else {
@@ -293,34 +302,35 @@ void SettingsWindow::txtRobotMoney_Change(const QString& text)
 
 void SettingsWindow::cmbItem_Edit(const QString& text)
 {
-    static_cast<ItemBox*>(cmbItem)->choosingFromList = false;
-    enemy_.settings.item = -1;
+    // Typed text is the entry it names, ignoring case and spaces around it;
+    // any other text gives no item.
     enemy_.settings.itemText = text.toStdString();
-    // The combo box keeps the entry chosen earlier while its text is edited;
-    // typed text names no entry, so the selection goes and the text stays.
-    if (cmbItem->currentIndex() == -1)
-        return;
-    QLineEdit* edit = cmbItem->lineEdit();
-    const int cursor = edit->cursorPosition();
-    cmbItem->setCurrentIndex(-1);
-    edit->setText(text);
-    edit->setCursorPosition(cursor);
+    enemy_.settings.item = palvorn::itemFromText(enemy_.settings.itemText);
+    showItemNote();
 }
 
 void SettingsWindow::cmbItem_Choose(int position)
 {
-    auto* box = static_cast<ItemBox*>(cmbItem);
-    if (box->choosingFromList) {
-        box->choosingFromList = false;
-        enemy_.settings.item = position;
-        enemy_.settings.itemText = cmbItem->itemText(position).toStdString();
+    // From the list, or Enter and leaving the box picking the entry the
+    // typed text names: either way that entry, as it reads in the list.
+    enemy_.settings.item = position;
+    enemy_.settings.itemText = cmbItem->itemText(position).toStdString();
+    showItemNote();
+}
+
+void SettingsWindow::showItemNote()
+{
+    const palvorn::EnemySettings& s = enemy_.settings;
+    if (s.item >= 0 || s.itemText == palvorn::kNoItemChosen) {
+        ItemNote->clear();
+        ItemNote->hide();
         return;
     }
-    // Enter, Tab or focus leaving made the box pick the entry its typed text
-    // matches: give the text back, with no entry.
-    const QString typed = QString::fromStdString(enemy_.settings.itemText);
-    cmbItem->setCurrentIndex(-1);
-    cmbItem->setEditText(typed);
+    const QString text = QString::fromStdString(s.itemText).trimmed();
+    ItemNote->setText(text.isEmpty() || text == QLatin1String(palvorn::kNoItemText.data())
+                          ? QStringLiteral("The enemy leaves no item.")
+                          : QStringLiteral("The enemy leaves no item: \"%1\" is not in the list.").arg(text));
+    ItemNote->show();
 }
 
 void SettingsWindow::CancelBut_Click()
@@ -328,48 +338,74 @@ void SettingsWindow::CancelBut_Click()
     close();
 }
 
+bool SettingsWindow::mayReplace(const std::filesystem::path& target)
+{
+    const QString file = QString::fromStdU16String(target.filename().u16string());
+    const QString folder = QDir::toNativeSeparators(QString::fromStdU16String(target.parent_path().u16string()));
+    return platform::ask(this, {QStringLiteral("Create"),
+                                QStringLiteral("%1 holds another enemy. Replace it?\n\nFolder: %2").arg(file, folder),
+                                QStringLiteral("Replace"), QStringLiteral("Cancel")});
+}
+
 void SettingsWindow::CreateBut_Click()
 {
     const QString folder = platform::programFolder();
-    QString statusFile;
+    // Made before Create runs, so that the build it starts reports to it;
+    // a window made for a Create that wrote nothing goes again.
+    const bool fresh = !sprites_;
+    if (fresh) {
+        sprites_ = new SpritesWindow;
+        connect(sprites_, &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
+    }
     QString notStarted;
     QDateTime started;
     const palvorn::ScriptStarter start = [&](const std::string& name, const std::filesystem::path&) {
-        if (!sprites_) {
-            sprites_ = new SpritesWindow;
-            connect(sprites_, &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
-        }
-        statusFile = sprites_->newStatusFile();
+        const QString statusFile = sprites_->newStatusFile();
         started = QDateTime::currentDateTime();
         notStarted = platform::startScript(QDir(folder).filePath(QString::fromLatin1(palvorn::kBuildScript)),
                                            QString::fromStdString(name), folder, statusFile);
         return notStarted.toStdString();
     };
+    const palvorn::Replacing replacing{ownFile_, [this](const std::filesystem::path& target) {
+                                           return mayReplace(target);
+                                       }};
     const palvorn::CreateOutcome outcome =
-        palvorn::create(enemy_, std::filesystem::path(folder.toStdU16String()), start);
+        palvorn::create(enemy_, std::filesystem::path(folder.toStdU16String()), start, replacing);
 
     using Status = palvorn::CreateOutcome::Status;
     const QString title = QString::fromStdString(outcome.title);
     const QString text = QString::fromStdString(outcome.text);
+    const auto dropFresh = [&] {
+        if (fresh)
+            delete sprites_.data();
+    };
     switch (outcome.status) {
     case Status::Refused:
+        dropFresh();
         platform::warn(this, title, text, platform::Buttons::OkCancel);
         return;
+    case Status::NotReplaced:
+        dropFresh();
+        return;  // the user kept the other enemy's file: nothing was written
     case Status::NotWritten:
+        dropFresh();
         platform::warn(this, title, text);
         return;
     case Status::Written:
+        // No script was asked for; the window only shows what was written.
+        sprites_->showWritten(enemy_, outcome);
+        break;
     case Status::NotStarted:
+        sprites_->showWritten(enemy_, outcome);
+        sprites_->showNotStarted(notStarted);
+        break;
     case Status::Started:
+        sprites_->showWritten(enemy_, outcome);
+        sprites_->watchBuild(folder, QString::fromStdString(enemy_.settings.name), started);
         break;
     }
-
-    // The script was asked for, so the window exists by now.
-    sprites_->showWritten(enemy_, outcome);
-    if (outcome.status == Status::Started)
-        sprites_->watchBuild(folder, QString::fromStdString(enemy_.settings.name), started);
-    else
-        sprites_->showNotStarted(notStarted);
+    ownFile_ = outcome.source;
+    emit created(enemy_, QString::fromStdU16String(outcome.source.u16string()));
     sprites_->show();
     sprites_->raise();
     sprites_->activateWindow();
@@ -379,10 +415,10 @@ void SettingsWindow::CreateBut_Click()
 
 void SettingsWindow::closeEvent(QCloseEvent* event)
 {
-    // A closed settings window discards its entries, and the Sprites window
-    // of its enemy goes with it.
+    // The working copy goes with the window; the Sprites window of its
+    // enemy goes too.
     closed_ = true;
-    enemy_.settings = palvorn::EnemySettings{};
+    remembered::saveGeometry(this);
     if (sprites_)
         sprites_->close();
     QWidget::closeEvent(event);

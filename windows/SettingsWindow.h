@@ -1,14 +1,17 @@
 #pragma once
-// The settings window "Character Settings" ("CharSettings"): edits the
-// settings of the enemy the wizard owns, and runs Create on it. The wizard's
-// "Finish" makes it; it closes on "Cancel", on the Sprites window's "Ok" (via
-// the wizard's reset), on the wizard's "New" and with the wizard. Closing it
-// returns the settings to their initial values and closes the Sprites window.
+// The settings window "Character Settings" ("CharSettings"): edits a working
+// copy of an enemy's settings and runs Create on that copy. The wizard's
+// "Finish" makes it with the enemy and the enemy's own file; a successful
+// write is handed back by `created`, which the wizard keeps in its enemy.
+// Closing it ("Cancel", the title bar, the wizard's "New") drops the edits
+// made since, and closes the Sprites window.
 
 #include <QPointer>
 #include <QWidget>
+#include <filesystem>
 
 #include "Enemy.h"
+#include "ValueLine.h"
 
 class QComboBox;
 class QGridLayout;
@@ -22,9 +25,16 @@ class SettingsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // enemy must outlive the window; its settings are shown and edited here.
-    explicit SettingsWindow(palvorn::Enemy& enemy, QWidget* parent = nullptr);
+    // Shows enemy's settings; ownFile is the NAME.asm it was opened from or
+    // last written to (empty for none), which Create replaces without asking.
+    explicit SettingsWindow(const palvorn::Enemy& enemy, const std::filesystem::path& ownFile,
+                            QWidget* parent = nullptr);
     ~SettingsWindow() override;
+
+    // The enemy as the window holds it: the settings as edited here.
+    const palvorn::Enemy& enemy() const { return enemy_; }
+    // The wizard's sprites changed; Create writes these from now on.
+    void setSprites(const std::array<palvorn::Sprite, palvorn::kPoses>& sprites);
 
     // The Sprites window of the last Create, or nullptr.
     SpritesWindow* spritesWindow() const;
@@ -35,6 +45,8 @@ public slots:
     void CreateBut_Click();
 
 signals:
+    // Create wrote this enemy to file.
+    void created(const palvorn::Enemy& enemy, const QString& file);
     // "Ok" in the Sprites window: this enemy is done.
     void okClicked();
 
@@ -59,12 +71,21 @@ private:
         int palvorn::EnemySettings::*value;
     };
 
-    QSlider* addSlider(const char* sliderName, const char* captionName, const QString& prefix,
-                       palvorn::SliderRange range, int palvorn::EnemySettings::*value);
+    void setUpNameRows();
+    void setUpItemAndNumbers();
+    void setUpSliders();
+    void setUpInstructionAndButtons();
+    void setUpTabOrder();
+    void connectControls();
+
+    QSlider* addSlider(const char* sliderName, const char* captionName, palvorn::Field field);
     void sliderMoved(const SliderRow& row);
     void showProgramName();
+    void showItemNote();
+    bool mayReplace(const std::filesystem::path& target);
 
-    palvorn::Enemy& enemy_;
+    palvorn::Enemy enemy_;             // the working copy
+    std::filesystem::path ownFile_;
     QPointer<SpritesWindow> sprites_;
     bool closed_ = false;
 
@@ -72,6 +93,7 @@ private:
     QLineEdit* CharName = nullptr;
     QLabel* ProgramName = nullptr;
     QComboBox* cmbItem = nullptr;
+    QLabel* ItemNote = nullptr;
     QLineEdit* txtMinHP = nullptr;
     QLineEdit* txtMaxHP = nullptr;
     QLineEdit* txtRobotMoney = nullptr;

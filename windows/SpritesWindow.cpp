@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "BuildReport.h"
+#include "Remembered.h"
 #include "Render.h"
 
 namespace {
@@ -36,8 +37,8 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
         CopyCaption[i]->setObjectName(QStringLiteral("CopyCaption%1").arg(i + 1));
         CopyCaption[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     }
-    // Copies 1 to 4 side by side, copy 5 below copy 1 with "Ok" beside it;
-    // each with its pose and packed size under it.
+    // Copies 1 to 4 side by side, copy 5 below copy 1, each with its pose
+    // and packed size under it; "Ok" at the bottom right, below them all.
     for (int column = 0; column < 4; ++column) {
         grid->addWidget(CopySprite[column], 0, column);
         grid->addWidget(CopyCaption[column], 1, column);
@@ -45,9 +46,6 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     grid->addWidget(CopySprite[4], 2, 0);
     grid->addWidget(CopyCaption[4], 3, 0);
 
-    OkBut = new QPushButton(QStringLiteral("Ok"), this);
-    OkBut->setObjectName(QStringLiteral("OkBut"));
-    grid->addWidget(OkBut, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
 
     SourcePath = new QLabel(this);
     SourcePath->setObjectName(QStringLiteral("SourcePath"));
@@ -61,6 +59,9 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     BuildStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(BuildStatus, 5, 0, 1, 4);
     grid->setRowStretch(5, 1);
+    OkBut = new QPushButton(QStringLiteral("Ok"), this);
+    OkBut->setObjectName(QStringLiteral("OkBut"));
+    grid->addWidget(OkBut, 6, 3, Qt::AlignRight | Qt::AlignBottom);
 
     buildTimer_ = new QTimer(this);
     buildTimer_->setInterval(kBuildPollMs);
@@ -68,6 +69,13 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
+    remembered::restoreGeometry(this);
+}
+
+void SpritesWindow::closeEvent(QCloseEvent* event)
+{
+    remembered::saveGeometry(this);
+    QWidget::closeEvent(event);
 }
 
 SpritesWindow::~SpritesWindow() = default;

@@ -2,8 +2,9 @@
 // The Sprites window ("PicMatrix"): what Create wrote and how its build goes.
 // It shows the five sprites as written, the path of NAME.asm and, in
 // BuildStatus, the build of NAME.8XP from the moment the script starts until
-// it ends. The settings window makes it after a successful write and closes
-// it with itself; its "Ok" asks for a new enemy (okClicked).
+// it ends. The settings window makes it before its Create runs, shows it
+// after a successful write and closes it with itself; its "Ok" asks for a
+// new enemy (okClicked).
 
 #include <QDateTime>
 #include <QString>
@@ -43,6 +44,9 @@ public:
 
 signals:
     void okClicked();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private slots:
     void OkBut_Click();

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -24,6 +25,7 @@
 #include "EnemyReader.h"
 #include "Platform.h"
 #include "Rules.h"
+#include "Remembered.h"
 #include "SettingsWindow.h"
 #include "TakePicture.h"
 #include "ScreenPreview.h"
@@ -36,6 +38,7 @@ constexpr int kStartWidth = 600;
 constexpr int kStartHeight = 320;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonWidth = 75;
+constexpr int kSmallButtonWidth = 50;
 constexpr int kMargin = 8;
 constexpr int kSpacing = 6;
 
@@ -69,10 +72,22 @@ QFrame* makeLine(QWidget* parent, const char* name, QPalette::ColorRole colour)
     return line;
 }
 
-QString poseWord(int step)
+// The pose a wizard step 1..5 takes the sprite of, as its texts name it.
+QString poseOfStep(int step)
 {
     return QString::fromLatin1(palvorn::poseWord(step - 1).data());
 }
+
+const QString kPicturesFilter = QStringLiteral("Pictures (*.bmp *.png *.gif)");
+const QString kBitmapsFilter = QStringLiteral("Bitmaps (.bmp) (*.bmp)");
+const QString kAllFilter = QStringLiteral("All files (*)");
+
+// Keys of what is remembered between runs.
+const QString kPictureFolderKey = QStringLiteral("pictures/folder");
+const QString kPictureFilterKey = QStringLiteral("pictures/filter");
+const QString kOpenFolderKey = QStringLiteral("open/folder");
+
+const char* const kWarningStyle = "color: #b00000";
 
 }  // namespace
 
@@ -85,15 +100,30 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Palvorn - Battle External Enemy Creator"));
     setFont(QFont(QStringLiteral("Tahoma"), 8));
 
+    setUpControls();
+    setUpLayout();
+    setUpConnections();
+    setUpShortcuts();
+    setAcceptDrops(true);
+    remembered::restoreGeometry(this);
+
+    NextBut->setFocus();
+    showStep(1);
+}
+
+void WizardWindow::setUpControls()
+{
     // Created in tab order, so the focus chain needs no reordering.
     NextBut = makeButton(this, "NextBut", QStringLiteral("Next >"));
+    NextBut->setToolTip(QStringLiteral("Next step (Page Down, Alt+N)"));
     FinishBut = makeButton(this, "FinishBut", QStringLiteral("Finish"));
     instruct = makeLabel(this, "instruct", QStringLiteral("Label1"));
     instruct->setAlignment(Qt::AlignCenter);
     BackBut = makeButton(this, "BackBut", QStringLiteral("< Back"));
+    BackBut->setToolTip(QStringLiteral("Step before (Page Up, Alt+B)"));
     Browse = makeButton(this, "Browse", QStringLiteral("Browse..."));
-    Sprite = new SpriteView(this);
-    Sprite->setObjectName(QStringLiteral("Sprite"));
+    PictureBox = new SpriteView(this);
+    PictureBox->setObjectName(QStringLiteral("Sprite"));
     SizeLbl = makeLabel(this, "SizeLbl", QStringLiteral("Size:"));
     SizeLbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
     ClipboardBut = makeButton(this, "ClipboardBut", QString(), kButtonHeight);
@@ -103,6 +133,12 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     NewBut = makeButton(this, "NewBut", QStringLiteral("New"));
     OpenBut = makeButton(this, "OpenBut", QStringLiteral("Open..."));
     OpenBut->setToolTip(QStringLiteral("Open an enemy source file (Ctrl+O)"));
+    UndoBut = makeButton(this, "UndoBut", QStringLiteral("Undo"), kSmallButtonWidth);
+    RedoBut = makeButton(this, "RedoBut", QStringLiteral("Redo"), kSmallButtonWidth);
+    StepLbl = makeLabel(this, "StepLbl", QString());
+    QFont bold = StepLbl->font();
+    bold.setBold(true);
+    StepLbl->setFont(bold);
     SpriteNote = makeLabel(this, "SpriteNote", QString());
     SpriteNote->setWordWrap(true);
     SpriteNote->setMinimumHeight(SpriteNote->fontMetrics().lineSpacing() * 2);
@@ -117,11 +153,15 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     ScreenNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Line1 = makeLine(this, "Line1", QPalette::Dark);
     Line2 = makeLine(this, "Line2", QPalette::Light);
+}
 
-    // Top: the picture box with its note, and at the right the size and the
-    // calculator screen. Below: the instruction, the separator, the buttons.
+void WizardWindow::setUpLayout()
+{
+    // Top: the step, then the picture box with its note, and at the right the
+    // size and the calculator screen. Below: the instruction, the separator,
+    // the buttons.
     auto* pictureColumn = new QVBoxLayout;
-    pictureColumn->addWidget(Sprite, 1);
+    pictureColumn->addWidget(PictureBox, 1);
     pictureColumn->addWidget(SpriteNote);
     auto* screenColumn = new QVBoxLayout;
     screenColumn->addWidget(SizeLbl);
@@ -149,6 +189,8 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(NewBut);
     buttons->addWidget(OpenBut);
+    buttons->addWidget(UndoBut);
+    buttons->addWidget(RedoBut);
     buttons->addStretch(1);
     buttons->addWidget(BackBut);
     buttons->addLayout(nextOrFinish);
@@ -159,6 +201,7 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     auto* window = new QVBoxLayout(this);
     window->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     window->setSpacing(kSpacing);
+    window->addWidget(StepLbl);
     window->addLayout(top, 1);
     window->addWidget(instruct);
     window->addLayout(separator);
@@ -170,9 +213,12 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     window->addStrut(kDesignWidth);
     window->setSizeConstraint(QLayout::SetMinimumSize);
     resize(sizeHint().expandedTo(QSize(kStartWidth, kStartHeight)));
+}
 
-    connect(Sprite, &SpriteView::scaleTextChanged, this, &WizardWindow::showSpriteNote);
-    connect(Sprite, &SpriteView::noteChanged, this, &WizardWindow::showSpriteNote);
+void WizardWindow::setUpConnections()
+{
+    connect(PictureBox, &SpriteView::scaleTextChanged, this, &WizardWindow::showSpriteNote);
+    connect(PictureBox, &SpriteView::noteChanged, this, &WizardWindow::showSpriteNote);
     connect(Screen, &ScreenPreview::noteChanged, ScreenNote, &QLabel::setText);
 
     connect(NextBut, &QPushButton::clicked, this, &WizardWindow::NextBut_Click);
@@ -180,28 +226,36 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     connect(FinishBut, &QPushButton::clicked, this, &WizardWindow::FinishBut_Click);
     connect(NewBut, &QPushButton::clicked, this, &WizardWindow::NewBut_Click);
     connect(OpenBut, &QPushButton::clicked, this, &WizardWindow::OpenBut_Click);
-    auto* open = new QShortcut(QKeySequence::Open, this);
-    connect(open, &QShortcut::activated, this, &WizardWindow::OpenBut_Click);
+    connect(UndoBut, &QPushButton::clicked, this, &WizardWindow::UndoBut_Click);
+    connect(RedoBut, &QPushButton::clicked, this, &WizardWindow::RedoBut_Click);
     connect(Browse, &QPushButton::clicked, this, &WizardWindow::Browse_Click);
     connect(ClipboardBut, &QPushButton::clicked, this, &WizardWindow::ClipboardBut_Click);
+}
+
+void WizardWindow::setUpShortcuts()
+{
+    const auto shortcut = [this](const QKeySequence& keys, void (WizardWindow::*slot)()) {
+        auto* key = new QShortcut(keys, this);
+        connect(key, &QShortcut::activated, this, slot);
+    };
+    shortcut(QKeySequence::Open, &WizardWindow::OpenBut_Click);
     // Ctrl+V anywhere in the window does what the clipboard button does.
-    auto* paste = new QShortcut(QKeySequence::Paste, this);
-    connect(paste, &QShortcut::activated, this, &WizardWindow::ClipboardBut_Click);
-    setAcceptDrops(true);
-
-    FinishBut->hide();
-    NextBut->setFocus();
-
-    CurStep = 1;
-    ShowStep(CurStep);
+    shortcut(QKeySequence::Paste, &WizardWindow::ClipboardBut_Click);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Z), &WizardWindow::UndoBut_Click);
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), &WizardWindow::RedoBut_Click);
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_Y), &WizardWindow::RedoBut_Click);
+    // The step keys work as the buttons do, held by the same rule; the
+    // captions stay as they always read.
+    shortcut(QKeySequence(Qt::Key_PageDown), &WizardWindow::NextBut_Click);
+    shortcut(QKeySequence(Qt::ALT | Qt::Key_N), &WizardWindow::NextBut_Click);
+    shortcut(QKeySequence(Qt::Key_PageUp), &WizardWindow::BackBut_Click);
+    shortcut(QKeySequence(Qt::ALT | Qt::Key_B), &WizardWindow::BackBut_Click);
 }
 
 WizardWindow::~WizardWindow()
 {
-    // The settings window edits this window's enemy; it must not outlive it.
     delete settings_.data();
 }
-
 
 SettingsWindow* WizardWindow::settingsWindow() const
 {
@@ -211,106 +265,152 @@ SettingsWindow* WizardWindow::settingsWindow() const
 
 int WizardWindow::spriteSize(int step) const
 {
-    return enemy_.sprites.at(static_cast<std::size_t>(step - 1)).packedSize();
+    return document_.enemy.sprites.at(static_cast<std::size_t>(step - 1)).packedSize();
 }
 
-void WizardWindow::ShowStep(int stepnum)
+void WizardWindow::showStep(int step)
 {
-    // Steps move by one, so each step only changes what its neighbour set.
-    switch (stepnum) {
-    case 1:
-        BackBut->hide();
-        break;
-    case 2:
-        BackBut->show();
-        break;
-    case 4:
-        FinishBut->hide();
-        NextBut->show();
-        break;
-    case 5:
-        FinishBut->show();
-        NextBut->hide();
-        break;
-    default:
-        break;
-    }
+    curStep_ = std::clamp(step, 1, kSteps);
+    StepLbl->setText(QStringLiteral("Step %1 of %2: %3").arg(curStep_).arg(kSteps).arg(poseOfStep(curStep_)));
     // "bitmap" is the tool's own wording from when it read bitmaps only;
     // users and their notes know the line, so it stays.
-    instruct->setText(QStringLiteral("Select the bitmap for the ") + poseWord(stepnum) + QStringLiteral(" sprite."));
+    instruct->setText(QStringLiteral("Select the bitmap for the ") + poseOfStep(curStep_) + QStringLiteral(" sprite."));
+    SizeLbl->setText(QStringLiteral("Size: ") + QString::number(spriteSize(curStep_)));
     showSprite();
-    showSizeOf(CurStep);
+    updateButtons();
 }
 
-void WizardWindow::takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
+void WizardWindow::updateButtons()
 {
-    // Straight into the enemy: what the step shows is what Create writes.
-    const auto index = static_cast<std::size_t>(CurStep - 1);
-    enemy_.sprites.at(index) = sprite;
-    marked_.at(index) = marked.width() == sprite.width() && marked.height() == sprite.height() ? marked
-                                                                                              : palvorn::Sprite{};
-    showSprite();
-    InitPic();
+    const int size = spriteSize(curStep_);
+    const bool held = size > palvorn::kSizeLimit;
+    const QString why = held ? QStringLiteral("Held: the %1 sprite packs into %2 bytes; the limit is %3. Take a "
+                                              "smaller picture to go on.")
+                                   .arg(poseOfStep(curStep_))
+                                   .arg(size)
+                                   .arg(palvorn::kSizeLimit)
+                             : QString();
+    BackBut->setVisible(curStep_ > 1);
+    NextBut->setVisible(curStep_ < kSteps);
+    FinishBut->setVisible(curStep_ == kSteps);
+    for (QPushButton* button : {BackBut, NextBut, FinishBut}) {
+        button->setEnabled(!held);
+        button->setToolTip(held ? why
+                                : button == NextBut   ? QStringLiteral("Next step (Page Down, Alt+N)")
+                                  : button == BackBut ? QStringLiteral("Step before (Page Up, Alt+B)")
+                                                      : QString());
+    }
+
+    const palvorn::Change* undo = history_.nextUndo();
+    const palvorn::Change* redo = history_.nextRedo();
+    UndoBut->setEnabled(undo);
+    RedoBut->setEnabled(redo);
+    UndoBut->setToolTip(undo ? QStringLiteral("Undo: %1").arg(QString::fromStdString(undo->name()))
+                             : QStringLiteral("Nothing to undo"));
+    RedoBut->setToolTip(redo ? QStringLiteral("Redo: %1").arg(QString::fromStdString(redo->name()))
+                             : QStringLiteral("Nothing to redo"));
+}
+
+void WizardWindow::takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, const QString& what)
+{
+    const int pose = curStep_ - 1;
+    const bool marksFit = marked.width() == sprite.width() && marked.height() == sprite.height();
+    const QString name = QStringLiteral("%1 into %2").arg(what, poseOfStep(curStep_));
+    apply(std::make_unique<palvorn::SpriteChange>(name.toStdString(), document_, pose, sprite,
+                                                  marksFit ? marked : palvorn::Sprite{}));
+}
+
+void WizardWindow::apply(std::unique_ptr<palvorn::Change> change)
+{
+    const palvorn::Change& done = *change;
+    history_.apply(std::move(change), document_);
+    changed(done);
+}
+
+void WizardWindow::changed(const palvorn::Change& change)
+{
+    if (SettingsWindow* settings = settingsWindow()) {
+        // A window showing another enemy closes; otherwise it writes the
+        // sprites as they are now.
+        if (dynamic_cast<const palvorn::DocumentChange*>(&change))
+            settings->close();
+        else
+            settings->setSprites(document_.enemy.sprites);
+    }
+    showStep(change.pose() + 1);
+}
+
+void WizardWindow::replaceDocument(const std::string& name, palvorn::EnemyDocument document)
+{
+    // The open settings window shows the enemy being replaced.
+    closeOtherWindows();
+    apply(std::make_unique<palvorn::DocumentChange>(name, document_, std::move(document)));
+}
+
+void WizardWindow::UndoBut_Click()
+{
+    if (const palvorn::Change* change = history_.undo(document_))
+        changed(*change);
+}
+
+void WizardWindow::RedoBut_Click()
+{
+    if (const palvorn::Change* change = history_.redo(document_))
+        changed(*change);
 }
 
 void WizardWindow::showSprite()
 {
-    const auto index = static_cast<std::size_t>(CurStep - 1);
-    Sprite->setSprite(enemy_.sprites.at(index), marked_.at(index));
-    Screen->setScene(enemy_.sprites.at(index), enemy_.sprites[0]);
+    const auto index = static_cast<std::size_t>(curStep_ - 1);
+    PictureBox->setSprite(document_.enemy.sprites.at(index), document_.marked.at(index));
+    Screen->setScene(document_.enemy.sprites.at(index), document_.enemy.sprites[0]);
     showSpriteNote();
 }
 
 void WizardWindow::showSpriteNote()
 {
+    const int size = spriteSize(curStep_);
+    if (size > palvorn::kSizeLimit) {
+        SpriteNote->setText(QStringLiteral("Too large: this sprite packs into %1 bytes, over the limit of %2. "
+                                           "Take a smaller picture to go on.")
+                                .arg(size)
+                                .arg(palvorn::kSizeLimit));
+        SpriteNote->setStyleSheet(QLatin1String(kWarningStyle));
+        return;
+    }
     QStringList lines;
-    if (!Sprite->scaleText().isEmpty())
-        lines << QStringLiteral("As it will be packed, %1.").arg(Sprite->scaleText());
-    if (!Sprite->note().isEmpty())
-        lines << Sprite->note();
+    if (!PictureBox->scaleText().isEmpty())
+        lines << QStringLiteral("As it will be packed, %1.").arg(PictureBox->scaleText());
+    if (!PictureBox->note().isEmpty())
+        lines << PictureBox->note();
     SpriteNote->setText(lines.join(QLatin1Char(' ')));
-}
-
-void WizardWindow::InitPic()
-{
-    const bool withinLimit = spriteSize(CurStep) <= palvorn::kSizeLimit;
-    NextBut->setEnabled(withinLimit);
-    BackBut->setEnabled(withinLimit);
-    showSizeOf(CurStep);
+    SpriteNote->setStyleSheet(QString());
 }
 
 void WizardWindow::NewBut_Click()
 {
-    startOver(palvorn::Enemy{});
-    NextBut->setEnabled(true);
-}
-
-void WizardWindow::startOver(palvorn::Enemy enemy)
-{
-    // The open settings window would put its own settings back as it closes.
-    closeOtherWindows();
-    BackBut->hide();
-    FinishBut->hide();
-    NextBut->show();
-    CurStep = 1;
-    enemy_ = std::move(enemy);
-    marked_ = {};
-    ShowStep(CurStep);
+    if (document_ == palvorn::EnemyDocument{}) {
+        closeOtherWindows();
+        showStep(1);
+        return;  // nothing to start over from
+    }
+    replaceDocument("New", palvorn::EnemyDocument{});
 }
 
 void WizardWindow::OpenBut_Click()
 {
-    const QString file = platform::openFile(this, {QStringLiteral("Open an enemy"), lastFolder_,
-                                                   QStringLiteral("Enemy sources (*.asm)")});
+    platform::OpenFileRequest request{QStringLiteral("Open an enemy"), remembered::value(kOpenFolderKey).toString(),
+                                      QStringLiteral("Enemy sources (*.asm)"), QString()};
+    const QString file = platform::openFile(this, request);
     if (!file.isEmpty())
         openEnemy(file);
 }
 
 void WizardWindow::openEnemy(const QString& path)
 {
-    palvorn::Enemy opened;
+    palvorn::EnemyDocument opened;
     try {
-        opened = palvorn::readEnemyFile(std::filesystem::path(path.toStdU16String()));
+        opened.enemy = palvorn::readEnemyFile(std::filesystem::path(path.toStdU16String()));
     } catch (const palvorn::ReadError& e) {
         platform::warn(this, windowTitle(),
                        QStringLiteral("The file \"%1\" is not an enemy source file as this tool writes it.\n\n%2")
@@ -322,67 +422,87 @@ void WizardWindow::openEnemy(const QString& path)
                            .arg(QDir::toNativeSeparators(path), QString::fromStdString(e.reason())));
         return;
     }
-    lastFolder_ = QFileInfo(path).absolutePath();
-    startOver(std::move(opened));
-    InitPic();
+    const QFileInfo info(path);
+    remembered::setValue(kOpenFolderKey, info.absolutePath());
+    opened.file = std::filesystem::path(info.absoluteFilePath().toStdU16String());
+    opened.saved = opened.enemy;
+    replaceDocument("Open " + info.fileName().toStdString(), std::move(opened));
     FinishBut_Click();
 }
 
 void WizardWindow::NextBut_Click()
 {
-    if (CurStep >= kSteps)
-        return;
-    ++CurStep;
-    ShowStep(CurStep);
+    if (curStep_ < kSteps && NextBut->isEnabled())
+        showStep(curStep_ + 1);
 }
 
 void WizardWindow::BackBut_Click()
 {
-    if (CurStep <= 1)
-        return;
-    --CurStep;
-    ShowStep(CurStep);
+    if (curStep_ > 1 && BackBut->isEnabled())
+        showStep(curStep_ - 1);
 }
 
 void WizardWindow::FinishBut_Click()
 {
-    // Steps without a sprite hold Finish back without a word, as they always did.
-    for (int k = 1; k <= kSteps; ++k) {
-        if (spriteSize(k) == 0)
+    // The first step that cannot be written is named and shown.
+    for (int step = 1; step <= kSteps; ++step) {
+        if (spriteSize(step) == 0) {
+            showStep(step);
+            platform::warn(this, QStringLiteral("Sprites"),
+                           QStringLiteral("The %1 sprite is missing.").arg(poseOfStep(step)));
             return;
+        }
+        if (spriteSize(step) > palvorn::kSizeLimit) {
+            showStep(step);
+            break;  // checkSprites words it
+        }
     }
-    if (const auto refusal = palvorn::checkSprites(enemy_)) {
+    if (const auto refusal = palvorn::checkSprites(document_.enemy)) {
         platform::warn(this, QString::fromStdString(refusal->title), QString::fromStdString(refusal->text));
         return;
     }
     if (!settingsWindow()) {
-        settings_ = new SettingsWindow(enemy_);
+        settings_ = new SettingsWindow(document_.enemy, document_.file);
         connect(settings_, &SettingsWindow::okClicked, this, &WizardWindow::NewBut_Click);
+        connect(settings_, &SettingsWindow::created, this, &WizardWindow::keepCreated);
     }
     settings_->show();
     settings_->raise();
     settings_->activateWindow();
 }
 
+void WizardWindow::keepCreated(const palvorn::Enemy& written, const QString& file)
+{
+    // The settings as written are the enemy's now, and the file its own.
+    document_.enemy.settings = written.settings;
+    document_.file = std::filesystem::path(file.toStdU16String());
+    document_.saved = written;
+}
+
 void WizardWindow::Browse_Click()
 {
-    // The first entry keeps the filter the tool always offered.
-    const QString filter = QStringLiteral("Bitmaps (.bmp) (*.bmp);;Pictures (*.bmp *.png *.gif);;All files (*)");
-    const QString title = QStringLiteral("Select the %1 sprite").arg(poseWord(CurStep));
-    const QString file = platform::openFile(this, {title, lastFolder_, filter});
+    const QString filters = QStringList{kPicturesFilter, kBitmapsFilter, kAllFilter}.join(QStringLiteral(";;"));
+    QString filter = remembered::value(kPictureFilterKey, kPicturesFilter).toString();
+    if (!filters.split(QStringLiteral(";;")).contains(filter))
+        filter = kPicturesFilter;
+    platform::OpenFileRequest request{QStringLiteral("Select the %1 sprite").arg(poseOfStep(curStep_)),
+                                      remembered::value(kPictureFolderKey).toString(), filters, filter};
+    const QString file = platform::openFile(this, request);
     if (file.isEmpty())
         return;  // cancelled
-    lastFolder_ = QFileInfo(file).absolutePath();
+    remembered::setValue(kPictureFolderKey, QFileInfo(file).absolutePath());
+    if (!request.selectedFilter.isEmpty())
+        remembered::setValue(kPictureFilterKey, request.selectedFilter);
     takeFile(file);
 }
 
 void WizardWindow::ClipboardBut_Click()
 {
-    if (!takeMimeData(QGuiApplication::clipboard()->mimeData()))
+    if (!takeMimeData(QGuiApplication::clipboard()->mimeData(), QStringLiteral("clipboard picture")))
         platform::warn(this, windowTitle(), QStringLiteral("The clipboard holds no picture."));
 }
 
-bool WizardWindow::takeMimeData(const QMimeData* data)
+bool WizardWindow::takeMimeData(const QMimeData* data, const QString& what)
 {
     if (!data)
         return false;
@@ -390,13 +510,13 @@ bool WizardWindow::takeMimeData(const QMimeData* data)
     // file; a copied picture often carries its file's name as text as well.
     for (const char* format : {"image/png", "image/gif", "image/bmp", "image/x-bmp"}) {
         if (data->hasFormat(QLatin1String(format))) {
-            takePicture([&] { return takePictureData(data->data(QLatin1String(format)), QString()); });
+            takePicture([&] { return takePictureData(data->data(QLatin1String(format)), QString()); }, what);
             return true;
         }
     }
     if (data->hasImage()) {
         const QImage picture = qvariant_cast<QImage>(data->imageData());
-        takePicture([&] { return takeImage(picture); });
+        takePicture([&] { return takeImage(picture); }, what);
         return true;
     }
     for (const QUrl& url : data->urls()) {
@@ -420,10 +540,10 @@ bool WizardWindow::takeMimeData(const QMimeData* data)
 
 void WizardWindow::takeFile(const QString& path)
 {
-    takePicture([&] { return takePictureFile(path); });
+    takePicture([&] { return takePictureFile(path); }, QFileInfo(path).fileName());
 }
 
-void WizardWindow::takePicture(const std::function<TakenPicture()>& take)
+void WizardWindow::takePicture(const std::function<TakenPicture()>& take, const QString& what)
 {
     TakenPicture taken;
     try {
@@ -432,7 +552,7 @@ void WizardWindow::takePicture(const std::function<TakenPicture()>& take)
         platform::warn(this, windowTitle(), e.message());
         return;
     }
-    takeIn(taken.sprite, taken.marked);
+    takeIn(taken.sprite, taken.marked, what);
 }
 
 void WizardWindow::dragEnterEvent(QDragEnterEvent* event)
@@ -447,12 +567,21 @@ void WizardWindow::dragEnterEvent(QDragEnterEvent* event)
 
 void WizardWindow::dropEvent(QDropEvent* event)
 {
-    if (takeMimeData(event->mimeData()))
+    if (takeMimeData(event->mimeData(), QStringLiteral("dropped picture")))
         event->acceptProposedAction();
 }
 
 void WizardWindow::closeEvent(QCloseEvent* event)
 {
+    // Undo cannot bring back what closing loses: work never written, now or
+    // in a change the history still holds.
+    if ((document_.unsaved() || history_.holdsUnsaved()) &&
+        !platform::ask(this, {windowTitle(), QStringLiteral("Close without creating?"), QStringLiteral("Close"),
+                              QStringLiteral("Cancel")})) {
+        event->ignore();
+        return;
+    }
+    remembered::saveGeometry(this);
     closeOtherWindows();
     event->accept();
 }
@@ -462,9 +591,4 @@ void WizardWindow::closeOtherWindows()
     // The settings window closes the Sprites window with itself.
     if (settings_)
         settings_->close();
-}
-
-void WizardWindow::showSizeOf(int step)
-{
-    SizeLbl->setText(QStringLiteral("Size: ") + QString::number(spriteSize(step)));
 }

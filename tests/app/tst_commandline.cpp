@@ -21,12 +21,15 @@ struct Run {
 
 // The program as a user runs it from a shell without any display: neither
 // DISPLAY nor WAYLAND_DISPLAY nor a chosen platform plugin.
-Run run(const QStringList& args, const QString& folder, const QString& pathFirst = {})
+// With display set, a platform plugin is there for windows to open on.
+Run run(const QStringList& args, const QString& folder, const QString& pathFirst = {}, bool display = false)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
+    if (display)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     if (!pathFirst.isEmpty())
         env.insert(QStringLiteral("PATH"), pathFirst + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
     process.setProcessEnvironment(env);
@@ -63,6 +66,12 @@ private slots:
     void build();
     void show();
     void helpAndVersion();
+    void strictArguments_data();
+    void strictArguments();
+    void fileOpensTheWindows();
+    void replacing_data();
+    void replacing();
+    void pictureNotes();
 
 private:
     QStringList slimeArgs(const QStringList& changes = {}) const;
@@ -135,6 +144,8 @@ void TestCommandLine::refusals_data()
     QTest::newRow("slider out of range") << QStringList{"--block-chance", "1"}
                                          << "--block-chance: takes a whole number from 2 to 9";
     QTest::newRow("name of a digit first") << QStringList{"--name", "9Lives"} << "--name: The name \"9Lives\" gives no";
+    QTest::newRow("name with spaces at its ends") << QStringList{"--name", " Rat "}
+                                                  << "--name: The name \" Rat \" cannot be used";
     QTest::newRow("name leaving the folder") << QStringList{"--name", "../x"} << "--name: The name \"../x\" cannot";
     QTest::newRow("missing name") << QStringList{"--name", "<drop>"} << "--name: is missing";
     QTest::newRow("unknown option") << QStringList{"--colour", "red"} << "--colour: is not an option";
@@ -257,6 +268,118 @@ void TestCommandLine::helpAndVersion()
     QCOMPARE(windows.status, 1);
     QVERIFY2(windows.err.contains(QStringLiteral("xvfb-run")) && windows.err.contains(QStringLiteral("create")),
              qPrintable(windows.err));
+}
+
+void TestCommandLine::strictArguments_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("display");
+    QTest::addColumn<QString>("message");  // the start of standard error after "palvorn-enemy-creator: "
+
+    for (const bool display : {false, true}) {
+        const char* where = display ? "with a display" : "without a display";
+        QTest::addRow("unknown option, %s", where) << QStringList{"--frobnicate"} << display
+                                                    << "\"--frobnicate\" is not an option";
+        QTest::addRow("toolkit option, %s", where) << QStringList{"-platform", "xcb"} << display
+                                                    << "\"-platform\" is not an option";
+        QTest::addRow("missing file, %s", where) << QStringList{"Slime.asm"} << display
+                                                  << "\"Slime.asm\" is neither a command nor an existing file";
+        QTest::addRow("file and a stray argument, %s", where) << QStringList{"normal.bmp", "x"} << display
+                                                               << "\"normal.bmp\" is neither a command";
+    }
+    QTest::newRow("show with two files") << QStringList{"show", "a.asm", "b.asm"} << false
+                                         << "show: takes one enemy source file";
+    QTest::newRow("stray picture") << (QStringList{"create", "--name", "Bat", "--min-hp", "1", "--max-hp", "9", "--item",
+                                                   "none"} + kPictures + QStringList{"normal.bmp"})
+                                   << false << "create: needs five pictures";
+}
+
+// Anything the command line does not know is refused with status 1, and
+// never opens the windows instead.
+void TestCommandLine::strictArguments()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, display);
+    QFETCH(QString, message);
+    const Run r = run(args, dir_->path(), {}, display);
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("palvorn-enemy-creator: ") + message), qPrintable(r.err));
+}
+
+// A single existing file opens the windows with it, as Open does.
+void TestCommandLine::fileOpensTheWindows()
+{
+    QVERIFY(writeFile(dir_->filePath("Slime.asm"), readAll(slimeGoldenPath())));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir_->filePath("config"));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir_->path());
+    process.start(QStringLiteral(PALVORN_EXECUTABLE), {QStringLiteral("Slime.asm")});
+    QVERIFY(process.waitForStarted());
+    // The windows stay open until closed; the command line would have ended.
+    QVERIFY(!process.waitForFinished(1500));
+    process.kill();
+    process.waitForFinished();
+    QVERIFY2(!process.readAllStandardError().contains("Line"), "the file was refused");
+}
+
+void TestCommandLine::replacing_data()
+{
+    QTest::addColumn<QByteArray>("there");  // what Slime.asm holds first; empty: no file
+    QTest::addColumn<bool>("force");
+    QTest::addColumn<int>("status");
+
+    const QByteArray golden = readAll(slimeGoldenPath());
+    const QByteArray other = QByteArray(golden).replace(" .db 20,", " .db 21,");
+    QTest::newRow("no file") << QByteArray() << false << 0;
+    QTest::newRow("the same bytes") << golden << false << 0;
+    QTest::newRow("another enemy") << other << false << 1;
+    QTest::newRow("another enemy, --force") << other << true << 0;
+}
+
+// Every run makes a new enemy: replacing another enemy's file needs --force.
+void TestCommandLine::replacing()
+{
+    QFETCH(QByteArray, there);
+    QFETCH(bool, force);
+    QFETCH(int, status);
+    const QString target = dir_->filePath("Slime.asm");
+    if (!there.isEmpty())
+        QVERIFY(writeFile(target, there));
+    QStringList args = slimeArgs();
+    if (force)
+        args.insert(1, QStringLiteral("--force"));
+    const Run r = run(args, dir_->path());
+    QCOMPARE(r.status, status);
+    if (status == 0) {
+        QCOMPARE(readAll(target), readAll(slimeGoldenPath()));
+        return;
+    }
+    QCOMPARE(readAll(target), there);
+    QCOMPARE(r.out, QString());
+    QCOMPARE(r.err, QStringLiteral("palvorn-enemy-creator: %1: holds another enemy; it was kept and nothing was "
+                                   "written (--force replaces it)\n").arg(target));
+}
+
+// The notes the picture box shows go to standard error, naming the file and pose.
+void TestCommandLine::pictureNotes()
+{
+    QImage dark = slimePictures()[1];
+    dark.setPixel(0, 0, qRgb(30, 30, 30));
+    dark.setPixel(1, 0, qRgb(30, 30, 30));
+    QVERIFY(dark.save(dir_->filePath("high.bmp")));
+    QImage blank(8, 3, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    QVERIFY(blank.save(dir_->filePath("hurt.bmp")));
+    const Run r = run(slimeArgs({"--name", "Noted"}), dir_->path());
+    QCOMPARE(r.status, 0);
+    const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[0].startsWith(QStringLiteral("palvorn-enemy-creator: high.bmp: high attack sprite: 2 dark pixels")),
+             qPrintable(lines[0]));
+    QVERIFY2(lines[1].startsWith(QStringLiteral("palvorn-enemy-creator: hurt.bmp: hurt sprite: ")), qPrintable(lines[1]));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -15,7 +15,9 @@ struct Warning {
     platform::Buttons buttons;
 };
 
-// Installs itself as the warning box; restores the real one when destroyed.
+// Installs itself as the warning box and the question box; restores the
+// real ones when destroyed. Questions are answered with `answer` (true: the
+// first button, e.g. "Replace").
 class WarningRecorder {
 public:
     WarningRecorder()
@@ -23,12 +25,22 @@ public:
         platform::setWarningBox([this](QWidget*, const QString& title, const QString& text, platform::Buttons buttons) {
             warnings.append({title, text, buttons});
         });
+        platform::setQuestionBox([this](QWidget*, const platform::Question& question) {
+            questions.append(question);
+            return answer;
+        });
     }
-    ~WarningRecorder() { platform::setWarningBox({}); }
+    ~WarningRecorder()
+    {
+        platform::setWarningBox({});
+        platform::setQuestionBox({});
+    }
     WarningRecorder(const WarningRecorder&) = delete;
     WarningRecorder& operator=(const WarningRecorder&) = delete;
 
     QList<Warning> warnings;
+    QList<platform::Question> questions;
+    bool answer = true;
 };
 
 template <typename T>

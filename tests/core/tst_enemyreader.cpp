@@ -148,6 +148,8 @@ Enemy randomEnemy(std::mt19937& random)
         if (palvorn::nameCharAllowed(c, false))
             s.name += c;
     }
+    if (s.name.back() == ' ')
+        s.name.back() = 'z';  // a name never ends in a space
     const int minHP = uniform(0, 4) == 0 ? uniform(0, 1) : uniform(0, 255);
     s.minHP = typed(minHP, 3);
     s.maxHP = typed(uniform(0, 3) == 0 ? uniform(minHP + 1, std::min(999, minHP + 12)) : uniform(minHP + 1, 999), 3);
@@ -211,6 +213,10 @@ void TestEnemyReader::slimeFile_data()
     QTest::newRow("another notice") << withLine(crlf, 2, ";made by hand, 2 May");
     QTest::newRow("notice of one semicolon") << withLine(crlf, 2, ";");
     QTest::newRow("notice with any bytes") << withLine(crlf, 2, QByteArray(";\t\xc3\xa9\x01\0\r;", 8));
+    // What an editor leaves at the end of a file.
+    QTest::newRow("blank line after END") << crlf + "\r\n";
+    QTest::newRow("blank lines with spaces and tabs after END, LF") << lf(crlf) + "\n  \n\t\n \t";
+    QTest::newRow("spaces after END") << withLine(crlf, 23, "END  \t");
 }
 
 void TestEnemyReader::slimeFile()
@@ -306,7 +312,7 @@ void TestEnemyReader::edgeEnemies_data()
             e.settings.specialAttack = e.settings.attacks = e.settings.blockChance = 9;
     });
     QTest::newRow("name of 8 with inner spaces") << EnemyChange([](Enemy& e) { e.settings.name = "A b c  d"; });
-    QTest::newRow("name with punctuation") << EnemyChange([](Enemy& e) { e.settings.name = " ~x!'$,"; });
+    QTest::newRow("name with punctuation") << EnemyChange([](Enemy& e) { e.settings.name = "~x !'$,"; });
 }
 
 void TestEnemyReader::edgeEnemies()
@@ -488,8 +494,10 @@ void TestEnemyReader::refusals_data()
     QTest::newRow(".end missing") << withLines(g, 22, {}) << 22 << "expected \".end\", found \"END\"";
     QTest::newRow("END missing") << g.left(g.indexOf("END\r\n")) << 23 << "expected \"END\", found the end of the file";
     QTest::newRow("END in lower case") << withLine(g, 23, "end") << 23 << "expected \"END\"";
-    QTest::newRow("text after END") << g + "; more" << 24 << "expected the end of the file after \"END\"";
-    QTest::newRow("empty line after END") << g + "\r\n" << 24 << "expected the end of the file after \"END\", found \"\"";
+    QTest::newRow("text after END") << g + "; more" << 24 << "expected only blank lines after \"END\", found \"; more\"";
+    QTest::newRow("text after blank lines after END") << g + "\r\n  \r\n.end" << 26 << "expected only blank lines after \"END\"";
+    QTest::newRow("text after END on its line") << withLine(g, 23, "END ;") << 23 << "expected \"END\", found \"END ;\"";
+    QTest::newRow("name starting with a space") << withLine(g, 4, " .db \" Slime  \",0") << 4 << "starts with a space";
     QTest::newRow("CR alone after END") << g.chopped(1) << 23 << "found \"END\\x0D\"";
 }
 

@@ -30,6 +30,8 @@ class TestRules : public QObject {
     Q_OBJECT
 
 private slots:
+    void itemFromText_data();
+    void itemFromText();
     void increment_data();
     void increment();
     void placement_data();
@@ -164,7 +166,11 @@ void TestRules::checks_data()
                                              "count.";
     QTest::newRow("name with a quote") << Change([](Enemy& e) { e.settings.name = "Sl\"me"; }) << "Robot Name"
                                        << "The name \"Sl\"me\" cannot be used: a name is at most 8 printable ASCII "
-                                          "characters without / \\ or \".";
+                                          "characters without / \\ or \", with no space at either end.";
+    QTest::newRow("name with a space at an end")
+        << Change([](Enemy& e) { e.settings.name = " Rat "; }) << "Robot Name"
+        << "The name \" Rat \" cannot be used: a name is at most 8 printable ASCII characters without / \\ or \", "
+           "with no space at either end.";
     QTest::newRow("sprite missing") << Change([](Enemy& e) { e.sprites[2] = {}; }) << "Sprites"
                                     << "The low attack sprite is missing.";
     QTest::newRow("hurt over the limit") << Change([](Enemy& e) { e.sprites[4] = palvorn::Sprite(41, 40); })
@@ -288,6 +294,32 @@ void TestRules::createOutcomes()
         QVERIFY2(QString::fromStdString(outcome.text).contains(startFails), outcome.text.c_str());
     QCOMPARE(QFile::exists(dir.filePath("Slime.asm")), written);
     QCOMPARE(started, starts);
+}
+
+void TestRules::itemFromText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("item");
+    QTest::newRow("entry as listed") << "Heal Leaf" << 1;
+    QTest::newRow("lower case") << "potion" << 0;
+    QTest::newRow("mixed case, spaces around") << "  bLk aPPLE   " << 5;
+    QTest::newRow("last entry") << "BLK Apple" << 5;
+    QTest::newRow("inner space doubled") << "Heal  Leaf" << -1;
+    QTest::newRow("part of an entry") << "Heal" << -1;
+    QTest::newRow("entry and more") << "Potions" << -1;
+    QTest::newRow("tab around") << "\tPotion" << -1;
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("spaces only") << "   " << -1;
+    QTest::newRow("Select Item") << "Select Item" << -1;
+    QTest::newRow("none") << "none" << -1;
+}
+
+// Typed item text is the entry it names, ignoring case and spaces around it.
+void TestRules::itemFromText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, item);
+    QCOMPARE(palvorn::itemFromText(text.toStdString()), item);
 }
 
 QTEST_GUILESS_MAIN(TestRules)

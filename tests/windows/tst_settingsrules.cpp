@@ -59,7 +59,7 @@ void TestSettingsRules::nameCharacters()
 {
     QFETCH(QString, name);
     QFETCH(bool, allowed);
-    QCOMPARE(nameAllowed(name), allowed);
+    QCOMPARE(nameFieldTakes(name), allowed);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsRules)

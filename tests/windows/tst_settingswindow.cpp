@@ -110,18 +110,20 @@ private slots:
     void fieldsRefuse();
     void sliderCaptions_data();
     void sliderCaptions();
-    void typedItemSelectsNothing_data();
-    void typedItemSelectsNothing();
+    void typedItem_data();
+    void typedItem();
     void listChoiceSelects_data();
     void listChoiceSelects();
     void enterPressesCreate();
-    void closingStartsAfresh_data();
-    void closingStartsAfresh();
+    void closingDropsEdits_data();
+    void closingDropsEdits();
     void finishAgainKeepsEntries();
     void destroyedWithTypedItemFocused();
+    void layoutHolds();
 
 private:
-    const palvorn::EnemySettings& enemy() const { return wizard_->enemy().settings; }
+    // The working copy the window edits.
+    const palvorn::EnemySettings& enemy() const { return settings_->enemy().settings; }
 
     std::unique_ptr<WizardWindow> wizard_;
     SettingsWindow* settings_ = nullptr;
@@ -301,9 +303,10 @@ void TestCharSettings::sliders()
 
 void TestCharSettings::focusOrder()
 {
-    const QStringList order = {"CharName",     "UpAtkSlider",  "CancelBut",  "LowAtkSlider", "SpecAtkSlider",
-                               "CreateBut",    "UpDefSlider",  "LowDefSlider", "AtksSlider", "BlksSlider",
-                               "cmbItem",      "txtMinHP",     "txtMaxHP",   "txtRobotMoney"};
+    // Reading order, top to bottom, and round to the start.
+    const QStringList order = {"CharName",     "cmbItem",     "txtMinHP",    "txtMaxHP",     "txtRobotMoney",
+                               "UpDefSlider",  "LowDefSlider", "UpAtkSlider", "LowAtkSlider", "SpecAtkSlider",
+                               "AtksSlider",   "BlksSlider",  "CreateBut",   "CancelBut",    "CharName"};
     QWidget* widget = control<QWidget>(settings_, "CharName");
     QCOMPARE(QApplication::focusWidget(), widget);
     QStringList seen = {widget->objectName()};
@@ -471,49 +474,62 @@ void TestCharSettings::sliderCaptions()
     QCOMPARE(enemySlider(enemy(), slider), s->value());
 }
 
-void TestCharSettings::typedItemSelectsNothing_data()
+void TestCharSettings::typedItem_data()
 {
     QTest::addColumn<bool>("chosenFirst");  // "Heal Leaf" chosen from the list before typing
     QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("ending");  // what the user does after typing
+    QTest::addColumn<int>("item");          // the entry written; -1 for none
 
-    for (const char* ending : {"nothing", "Enter", "Tab", "click elsewhere"}) {
-        QTest::addRow("exact entry name, %s", ending) << false << "Potion" << ending;
-        QTest::addRow("entry name in other case, %s", ending) << false << "potion" << ending;
-        QTest::addRow("exact entry name over a chosen entry, %s", ending) << true << "Full Heal" << ending;
-        QTest::addRow("other word over a chosen entry, %s", ending) << true << "Bone" << ending;
-    }
+    QTest::newRow("exact entry") << false << "Potion" << 0;
+    QTest::newRow("entry in other case") << false << "potion" << 0;
+    QTest::newRow("entry with spaces around") << false << "  full HEAL " << 2;
+    QTest::newRow("entry over a chosen entry") << true << "blk apple" << 5;
+    QTest::newRow("other word") << false << "Bone" << -1;
+    QTest::newRow("other word over a chosen entry") << true << "Bone" << -1;
+    QTest::newRow("part of an entry") << false << "Potio" << -1;
+    QTest::newRow("entry with a space inside changed") << false << "FullHeal" << -1;
 }
 
-void TestCharSettings::typedItemSelectsNothing()
+// The item written is the item shown: typed text is the entry it names, or
+// no item with a note saying so, however the typing ends.
+void TestCharSettings::typedItem()
 {
     QFETCH(bool, chosenFirst);
     QFETCH(QString, typed);
-    QFETCH(QString, ending);
-    auto* item = control<QComboBox>(settings_, "cmbItem");
-    road::chooseItem(settings_, chosenFirst ? 2 : 0);
-    if (chosenFirst) {
-        QCOMPARE(item->currentIndex(), 1);
-        QCOMPARE(enemy().item, 1);
-    }
-    QLineEdit* edit = item->lineEdit();
-    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-    typeInto(edit, typed);
-    QCOMPARE(item->currentIndex(), -1);
-    if (ending == "Enter")
-        QTest::keyClick(edit, Qt::Key_Return);
-    else if (ending == "Tab")
-        QTest::keyClick(edit, Qt::Key_Tab);
-    else if (ending == "click elsewhere")
-        QTest::mouseClick(control<QLineEdit>(settings_, "txtMinHP"), Qt::LeftButton);
-    if (ending != "nothing" && ending != "Enter")
-        QVERIFY(!item->hasFocus());
+    QFETCH(int, item);
+    road::enterSlime(settings_);
+    auto* box = control<QComboBox>(settings_, "cmbItem");
+    for (const QString ending : {"nothing", "Enter", "Tab", "click elsewhere"}) {
+        box->setCurrentIndex(-1);
+        if (chosenFirst) {
+            road::chooseItem(settings_, 2);
+            QCOMPARE(enemy().item, 1);
+        }
+        QLineEdit* edit = box->lineEdit();
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        typeInto(edit, typed);
+        if (ending == "Enter")
+            QTest::keyClick(edit, Qt::Key_Return);
+        else if (ending == "Tab")
+            QTest::keyClick(edit, Qt::Key_Tab);
+        else if (ending == "click elsewhere")
+            QTest::mouseClick(control<QLineEdit>(settings_, "txtMinHP"), Qt::LeftButton);
 
-    QCOMPARE(item->currentText(), typed);
-    QCOMPARE(item->currentIndex(), -1);
-    QCOMPARE(item->count(), 6);
-    QCOMPARE(enemy().item, -1);
-    QCOMPARE(QString::fromStdString(enemy().itemText), typed);
+        QVERIFY2(enemy().item == item, qPrintable(ending));
+        QCOMPARE(box->count(), 6);
+        auto* note = control<QLabel>(settings_, "ItemNote");
+        QVERIFY2(note->isVisible() == (item < 0), qPrintable(ending));
+        if (item < 0) {
+            QCOMPARE(box->currentText(), typed);
+            QCOMPARE(note->text(), QStringLiteral("The enemy leaves no item: \"%1\" is not in the list.").arg(typed));
+        }
+        // What Create writes is what the box and the note say.
+        road::clickCreate(settings_);
+        QVERIFY(warnings_->warnings.isEmpty());
+        QCOMPARE(road::valueFields(QDir(folder_->path()).filePath("Slime.asm")).value(9),
+                 QByteArray::number(item + 1));
+    }
 }
 
 void TestCharSettings::listChoiceSelects_data()
@@ -576,7 +592,7 @@ void TestCharSettings::enterPressesCreate()
     QCOMPARE(warnings_->warnings.first().title, QStringLiteral("Select Item"));
 }
 
-void TestCharSettings::closingStartsAfresh_data()
+void TestCharSettings::closingDropsEdits_data()
 {
     QTest::addColumn<bool>("titleBar");  // otherwise the Cancel button
     QTest::addColumn<bool>("afterCreate");
@@ -587,20 +603,26 @@ void TestCharSettings::closingStartsAfresh_data()
     QTest::newRow("title bar after Create") << true << true;
 }
 
-void TestCharSettings::closingStartsAfresh()
+// The window edits a copy: closing it drops the edits made since it opened,
+// and only those; what Create wrote stays in the wizard's enemy.
+void TestCharSettings::closingDropsEdits()
 {
     QFETCH(bool, titleBar);
     QFETCH(bool, afterCreate);
+    const palvorn::Enemy given = wizard_->enemy();
     road::enterSlime(settings_);
+    QCOMPARE(wizard_->enemy(), given);  // nothing reaches the wizard by itself
     QPointer<SpritesWindow> sprites;
+    palvorn::Enemy kept = given;
     if (afterCreate) {
         road::clickCreate(settings_);
         QCOMPARE(warnings_->warnings.size(), 0);
         sprites = settings_->spritesWindow();
         QVERIFY(sprites && sprites->isVisible());
+        kept = settings_->enemy();
+        QCOMPARE(wizard_->enemy(), kept);
+        replaceText(control<QLineEdit>(settings_, "txtMinHP"), QStringLiteral("30"));
     }
-    const palvorn::Enemy entered = wizard_->enemy();
-    QVERIFY(entered.settings != palvorn::EnemySettings{});
 
     const QPointer<SettingsWindow> old(settings_);
     if (titleBar)
@@ -609,9 +631,7 @@ void TestCharSettings::closingStartsAfresh()
         road::click(settings_, "CancelBut");
     QVERIFY(!old || !old->isVisible());
     QVERIFY(!harness::openWindow<SpritesWindow>());
-    // The entries go; the sprites stay with the wizard.
-    QCOMPARE(wizard_->enemy().settings, palvorn::EnemySettings{});
-    QCOMPARE(wizard_->enemy().sprites, entered.sprites);
+    QCOMPARE(wizard_->enemy(), kept);
     road::returnToEventLoop();
     QVERIFY(old.isNull());
     QVERIFY(sprites.isNull());
@@ -619,17 +639,15 @@ void TestCharSettings::closingStartsAfresh()
     settings_ = road::finish(wizard_.get());
     QVERIFY(settings_);
     QVERIFY(settings_ != old.data());
-    QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Robot"));
-    QCOMPARE(control<QLabel>(settings_, "Instruct")->text(),
-             QStringLiteral("This program willl create the files Robot.8XP."));
-    for (const char* field : {"txtMinHP", "txtMaxHP", "txtRobotMoney"})
-        QCOMPARE(control<QLineEdit>(settings_, field)->text(), QString());
-    QCOMPARE(control<QComboBox>(settings_, "cmbItem")->currentText(), QStringLiteral("Select Item"));
-    QCOMPARE(control<QComboBox>(settings_, "cmbItem")->currentIndex(), -1);
-    for (QSlider* slider : settings_->findChildren<QSlider*>())
-        QCOMPARE(slider->value(), 5);
-    QCOMPARE(control<QLabel>(settings_, "lblLowDef")->text(), QStringLiteral("Low Defense: 5"));
+    QCOMPARE(settings_->enemy(), kept);
+    QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QString::fromStdString(kept.settings.name));
+    QCOMPARE(control<QLineEdit>(settings_, "txtMinHP")->text(), QString::fromStdString(kept.settings.minHP));
+    QCOMPARE(control<QComboBox>(settings_, "cmbItem")->currentText(), QString::fromStdString(kept.settings.itemText));
+    QCOMPARE(control<QSlider>(settings_, "LowDefSlider")->value(), kept.settings.lowDefense);
     QVERIFY(!settings_->spritesWindow());
+    if (!afterCreate)
+        QCOMPARE(control<QLabel>(settings_, "Instruct")->text(),
+                 QStringLiteral("This program willl create the files Robot.8XP."));
 }
 
 void TestCharSettings::finishAgainKeepsEntries()
@@ -638,7 +656,7 @@ void TestCharSettings::finishAgainKeepsEntries()
     settings_->hide();
     QCOMPARE(road::finish(wizard_.get()), settings_);
     QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Slime"));
-    QCOMPARE(wizard_->enemy().settings.name, std::string("Slime"));
+    QCOMPARE(settings_->enemy().settings.name, std::string("Slime"));
 }
 
 void TestCharSettings::destroyedWithTypedItemFocused()
@@ -654,6 +672,29 @@ void TestCharSettings::destroyedWithTypedItemFocused()
     const QPointer<SettingsWindow> alive(settings_);
     wizard_.reset();
     QVERIFY(alive.isNull());
+}
+
+// The instruction line stays one line whatever the name, and the warning
+// about the name wraps under the field instead of widening the window.
+void TestCharSettings::layoutHolds()
+{
+    QCoreApplication::processEvents();
+    const int width = settings_->width();
+    auto* instruct = control<QLabel>(settings_, "Instruct");
+    auto* program = control<QLabel>(settings_, "ProgramName");
+    for (const QString name : {"Robot", "WWWWWWWW", "9Lives", "MMMMMMMM"}) {
+        replaceText(control<QLineEdit>(settings_, "CharName"), name);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::processEvents();
+        QCOMPARE(settings_->width(), width);
+        QVERIFY(!instruct->wordWrap());
+        QVERIFY2(instruct->width() >= instruct->fontMetrics().horizontalAdvance(instruct->text()), qPrintable(name));
+        QVERIFY2(program->height() >= program->heightForWidth(program->width()), qPrintable(name));
+    }
+    QCOMPARE(program->text(), QStringLiteral("Calculator program: MMMMMMMM"));
+    replaceText(control<QLineEdit>(settings_, "CharName"), QStringLiteral("Big "));
+    QCOMPARE(program->text(), QStringLiteral("A name cannot start or end with a space"));
+    QCOMPARE(settings_->width(), width);
 }
 
 QTEST_MAIN(TestCharSettings)

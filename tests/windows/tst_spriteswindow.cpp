@@ -155,14 +155,16 @@ void TestPicMatrix::copiesSizedAndArranged()
     }
     QCOMPARE(copy[4]->x(), copy[0]->x());
     QVERIFY(copy[4]->y() >= copy[0]->y() + copy[0]->height());
-    auto* ok = control<QPushButton>(sprites, "OkBut");
-    QVERIFY(ok->x() >= copy[4]->x() + copy[4]->width());
-    QVERIFY(ok->geometry().bottom() > copy[4]->y());
-    // The path and the build status lie below the sprites.
-    const int spritesBottom =
-        qMax(copy[0]->geometry().bottom(), qMax(copy[4]->geometry().bottom(), ok->geometry().bottom()));
+    // The path and the build status lie below the sprites; "Ok" below
+    // everything, at the bottom right.
+    const int spritesBottom = qMax(copy[0]->geometry().bottom(), copy[4]->geometry().bottom());
     QVERIFY(control<QLabel>(sprites, "SourcePath")->y() > spritesBottom);
-    QVERIFY(control<QLabel>(sprites, "BuildStatus")->y() > control<QLabel>(sprites, "SourcePath")->y());
+    auto* status = control<QLabel>(sprites, "BuildStatus");
+    QVERIFY(status->y() > control<QLabel>(sprites, "SourcePath")->y());
+    auto* ok = control<QPushButton>(sprites, "OkBut");
+    QVERIFY(ok->y() >= status->geometry().bottom());
+    QVERIFY(ok->geometry().right() >= copy[3]->geometry().right() - ok->width() / 2);
+    QVERIFY(sprites->rect().bottom() - ok->geometry().bottom() < 2 * ok->height());
 }
 
 void TestPicMatrix::buildStatus_data()
@@ -297,7 +299,7 @@ void TestPicMatrix::enemyEnds()
     QVERIFY(settingsAlive.isNull());
     QVERIFY(!wizard_->settingsWindow());
     QVERIFY(wizard_->isVisible());
-    QCOMPARE(wizard_->CurStep, 1);
+    QCOMPARE(wizard_->curStep(), 1);
     QVERIFY(wizard_->enemy() == palvorn::Enemy{});
     for (int step = 1; step <= 5; ++step)
         QCOMPARE(wizard_->spriteSize(step), 0);
@@ -320,7 +322,7 @@ void TestPicMatrix::titleBarCloseKeepsSettings()
     QCOMPARE(harness::openWindow<SettingsWindow>(), settings_);
     QCOMPARE(control<QLineEdit>(settings_, "CharName")->text(), QStringLiteral("Slime"));
     QCOMPARE(wizard_->enemy().settings.name, std::string("Slime"));
-    QCOMPARE(wizard_->CurStep, 5);
+    QCOMPARE(wizard_->curStep(), 5);
     QCOMPARE(wizard_->spriteSize(1), 3);
 
     SpritesWindow* again = create();

@@ -132,9 +132,9 @@ void WizardIntake::takeIn(Source source, const QImage& picture)
     QCOMPARE(filters.size(), 1);
     QCOMPARE(dialogParents.takeFirst(), wizard.get());
     const QString filter = filters.takeFirst();
-    // The bitmaps entry first, as always; then every picture format taken, then all files.
+    // Every picture format taken first, then the bitmaps entry the tool always had, then all files.
     QCOMPARE(filter.split(QStringLiteral(";;")),
-             (QStringList{"Bitmaps (.bmp) (*.bmp)", "Pictures (*.bmp *.png *.gif)", "All files (*)"}));
+             (QStringList{"Pictures (*.bmp *.png *.gif)", "Bitmaps (.bmp) (*.bmp)", "All files (*)"}));
 }
 
 Seen WizardIntake::seen() const
@@ -182,7 +182,7 @@ void WizardIntake::measuring()
         takeIn(source, harness::testSprite(24, 32));
         click("NextBut");
     }
-    QCOMPARE(wizard->CurStep, step);
+    QCOMPARE(wizard->curStep(), step);
     auto* view = control<SpriteView>(wizard.get(), "Sprite");
     auto* screen = control<ScreenPreview>(wizard.get(), "ScreenPreview");
     const QRect place = view->geometry();
@@ -220,13 +220,13 @@ void WizardIntake::overLimitThenWithin()
     takeIn(source, harness::testSprite(41, 40));
     click("NextBut");
     click("BackBut");
-    QCOMPARE(wizard->CurStep, 2);  // held at the step
+    QCOMPARE(wizard->curStep(), 2);  // held at the step
 
     takeIn(source, harness::testSprite(40, 40));
     QVERIFY(control<QPushButton>(wizard.get(), "NextBut")->isEnabled());
     QVERIFY(control<QPushButton>(wizard.get(), "BackBut")->isEnabled());
     click("NextBut");
-    QCOMPARE(wizard->CurStep, 3);
+    QCOMPARE(wizard->curStep(), 3);
     QCOMPARE(wizard->spriteSize(2), 200);
 }
 
@@ -298,7 +298,7 @@ void WizardIntake::refusedIntakeChangesNothing()
     }
 
     QVERIFY(seen() == before);
-    QCOMPARE(wizard->CurStep, 1);
+    QCOMPARE(wizard->curStep(), 1);
     QCOMPARE(warnings.size(), warns ? 1 : 0);
     if (warns) {
         const Warning& warning = warnings.first();
@@ -371,7 +371,7 @@ void WizardIntake::otherWaysIn()
             click("ClipboardBut");
     }
     QVERIFY2(warnings.isEmpty(), warnings.isEmpty() ? "" : qPrintable(warnings.first().text));
-    QCOMPARE(wizard->CurStep, 2);
+    QCOMPARE(wizard->curStep(), 2);
     QCOMPARE(wizard->enemy().sprites[1], spriteOf(picture));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
 }

@@ -117,7 +117,7 @@ void TestWizardOpen::openFillsEverything()
     QVERIFY(warnings_->warnings.isEmpty());
 
     const auto pictures = slimePictures();
-    QCOMPARE(wizard_->CurStep, 1);
+    QCOMPARE(wizard_->curStep(), 1);
     for (int i = 0; i < 5; ++i)
         QCOMPARE(wizard_->spriteSize(i + 1), pictures[i].height());
     SettingsWindow* settings = harness::openWindow<SettingsWindow>();
@@ -203,7 +203,7 @@ void TestWizardOpen::refusedFileChangesNothing()
     const QString text = warnings_->warnings[0].text;
     QVERIFY2(text.contains(QDir::toNativeSeparators(damaged)) && text.contains(line), qPrintable(text));
     QCOMPARE(wizard_->enemy(), before);
-    QCOMPARE(wizard_->CurStep, 2);
+    QCOMPARE(wizard_->curStep(), 2);
     QVERIFY(!harness::openWindow<SettingsWindow>());
 }
 

@@ -70,7 +70,7 @@ void WizardSteps::startState()
 {
     QCOMPARE(wizard->windowTitle(), QStringLiteral("Palvorn - Battle External Enemy Creator"));
     QCOMPARE(wizard->objectName(), QStringLiteral("Main"));
-    QCOMPARE(wizard->CurStep, 1);
+    QCOMPARE(wizard->curStep(), 1);
     QCOMPARE(wizard->enemy(), palvorn::Enemy{});
 
     auto* next = control<QPushButton>(wizard.get(), "NextBut");
@@ -141,7 +141,7 @@ void WizardSteps::stepTable()
     auto* back = control<QPushButton>(wizard.get(), "BackBut");
     auto* finish = control<QPushButton>(wizard.get(), "FinishBut");
     const auto check = [&](const char* how) {
-        QVERIFY2(wizard->CurStep == step, how);
+        QVERIFY2(wizard->curStep() == step, how);
         QVERIFY2(back->isVisible() == backShown, how);
         QVERIFY2(next->isVisible() == nextShown, how);
         QVERIFY2(finish->isVisible() == finishShown, how);
@@ -157,9 +157,9 @@ void WizardSteps::stepTable()
         click("NextBut");
     check("going forward");
     QTRY_COMPARE((finishShown ? finish : next)->geometry(), nextPlace);
-    while (wizard->CurStep < 5)
+    while (wizard->curStep() < 5)
         click("NextBut");
-    while (wizard->CurStep > step)
+    while (wizard->curStep() > step)
         click("BackBut");
     check("coming back");
 
@@ -183,7 +183,7 @@ void WizardSteps::pictureSurvivesLeavingTheStep()
     takeFromClipboard(harness::testSprite(40, 40));
 
     click("BackBut");
-    QCOMPARE(wizard->CurStep, 2);
+    QCOMPARE(wizard->curStep(), 2);
     QCOMPARE(wizard->enemy().sprites[1], spriteOf(picture));
     QCOMPARE(view->sprite(), spriteOf(picture));
     QCOMPARE(control<QLabel>(wizard.get(), "SizeLbl")->text(), QStringLiteral("Size: 20"));
@@ -195,27 +195,32 @@ void WizardSteps::finish_data()
     QTest::addColumn<QList<QSize>>("pictures");  // per step; an empty size loads nothing
     QTest::addColumn<bool>("opens");
     QTest::addColumn<QString>("refusal");        // the message shown, if any
+    QTest::addColumn<int>("shownStep");          // the step shown afterwards
 
     const QSize small(8, 8);
-    QTest::newRow("all five loaded") << QList<QSize>{small, small, small, small, small} << true << "";
-    QTest::newRow("step 1 missing") << QList<QSize>{{}, small, small, small, small} << false << "";
-    QTest::newRow("step 3 missing") << QList<QSize>{small, small, {}, small, small} << false << "";
-    QTest::newRow("step 5 missing") << QList<QSize>{small, small, small, small, {}} << false << "";
-    QTest::newRow("step 5 at the limit") << QList<QSize>{small, small, small, small, QSize(40, 40)} << true << "";
-    QTest::newRow("step 5 over the limit") << QList<QSize>{small, small, small, small, QSize(41, 40)} << false
-                                           << "The hurt sprite packs into 240 bytes; the limit is 200.";
+    QTest::newRow("all five loaded") << QList<QSize>{small, small, small, small, small} << true << "" << 5;
+    QTest::newRow("step 1 missing") << QList<QSize>{{}, small, small, small, small} << false
+                                    << "The normal sprite is missing." << 1;
+    QTest::newRow("step 3 missing") << QList<QSize>{small, small, {}, small, small} << false
+                                    << "The low attack sprite is missing." << 3;
+    QTest::newRow("steps 2 and 4 missing") << QList<QSize>{small, {}, small, {}, small} << false
+                                           << "The high attack sprite is missing." << 2;
+    QTest::newRow("step 5 missing") << QList<QSize>{small, small, small, small, {}} << false
+                                    << "The hurt sprite is missing." << 5;
+    QTest::newRow("step 5 at the limit") << QList<QSize>{small, small, small, small, QSize(40, 40)} << true << ""
+                                         << 5;
     // Back from step 3 to step 2 is held by the limit, but a sprite taken in
     // at step 2 after leaving it must still be checked.
     QTest::newRow("normal too wide for its placement")
         << QList<QSize>{QSize(209, 1), small, small, small, small} << false
         << "The normal sprite is 209 x 1 pixels; its place on the screen fits the file only up to 208 pixels wide "
-           "and 192 high.";
+           "and 192 high." << 5;
     QTest::newRow("normal too high for its placement")
         << QList<QSize>{QSize(1, 193), small, small, small, small} << false
         << "The normal sprite is 1 x 193 pixels; its place on the screen fits the file only up to 208 pixels wide "
-           "and 192 high.";
+           "and 192 high." << 5;
     QTest::newRow("normal at both placement bounds") << QList<QSize>{QSize(208, 7), small, small, small, small}
-                                                      << true << "";
+                                                      << true << "" << 5;
 }
 
 void WizardSteps::finish()
@@ -223,6 +228,7 @@ void WizardSteps::finish()
     QFETCH(QList<QSize>, pictures);
     QFETCH(bool, opens);
     QFETCH(QString, refusal);
+    QFETCH(int, shownStep);
 
     QStringList warnings;
     platform::setWarningBox([&warnings](QWidget*, const QString& title, const QString& text, platform::Buttons) {
@@ -235,12 +241,12 @@ void WizardSteps::finish()
         if (k < 5)
             click("NextBut");
     }
-    QCOMPARE(wizard->CurStep, 5);
+    QCOMPARE(wizard->curStep(), 5);
     QVERIFY(control<QPushButton>(wizard.get(), "FinishBut")->isEnabled());
 
     click("FinishBut");
     platform::setWarningBox({});
-    QCOMPARE(wizard->CurStep, 5);
+    QCOMPARE(wizard->curStep(), shownStep);
     QCOMPARE(warnings, refusal.isEmpty() ? QStringList{} : QStringList{QStringLiteral("Sprites|") + refusal});
     if (!opens) {
         QVERIFY(!harness::openWindow<SettingsWindow>());
@@ -289,7 +295,7 @@ void WizardSteps::newStartsOver()
 
     click("NewBut");
 
-    QCOMPARE(wizard->CurStep, 1);
+    QCOMPARE(wizard->curStep(), 1);
     QCOMPARE(wizard->enemy(), palvorn::Enemy{});
     QVERIFY(control<SpriteView>(wizard.get(), "Sprite")->sprite().isEmpty());
     QCOMPARE(control<QLabel>(wizard.get(), "instruct")->text(), QStringLiteral("Select the bitmap for the normal sprite."));
@@ -302,10 +308,27 @@ void WizardSteps::newStartsOver()
     QVERIFY(!harness::openWindow<SettingsWindow>());
     QVERIFY(!wizard->settingsWindow());
 
-    // New re-enables only "Next >": "< Back" waits for a picture within the limit.
+    // Nothing is held after New, whatever was over the limit before: the
+    // buttons follow the step shown and its (empty) sprite.
+    for (int step = 2; step <= 5; ++step) {
+        click("NextBut");
+        QCOMPARE(wizard->curStep(), step);
+        QVERIFY(back->isVisible() && back->isEnabled());
+    }
+    QVERIFY(control<QPushButton>(wizard.get(), "FinishBut")->isEnabled());
+    click("BackBut");
+    QCOMPARE(wizard->curStep(), 4);
+
+    // New is undone as one step, which shows step 1 again; an over-limit
+    // sprite holds its own step only.
+    click("UndoBut");
+    QCOMPARE(wizard->curStep(), 1);
+    QCOMPARE(wizard->spriteSize(3), palvorn::packedSize(stepThreePicture.width(), stepThreePicture.height()));
+    QVERIFY(next->isEnabled());
     click("NextBut");
-    QCOMPARE(wizard->CurStep, 2);
-    QVERIFY(back->isVisible());
+    click("NextBut");
+    QCOMPARE(wizard->curStep(), 3);
+    QCOMPARE(next->isEnabled(), !overLimit);
     QCOMPARE(back->isEnabled(), !overLimit);
 }
 
@@ -319,7 +342,25 @@ void WizardSteps::closingClosesTheOtherWindows()
     click("FinishBut");
     QVERIFY(harness::openWindow<SettingsWindow>());
 
+    // Work never written is what closing loses for good: it asks, and
+    // "Cancel" keeps everything open.
+    QList<platform::Question> questions;
+    bool answer = false;
+    platform::setQuestionBox([&](QWidget* parent, const platform::Question& question) {
+        questions << question;
+        return parent == wizard.get() && answer;
+    });
+    QVERIFY(!wizard->close());
+    QVERIFY(wizard->isVisible());
+    QVERIFY(harness::openWindow<SettingsWindow>());
+    QCOMPARE(questions.size(), 1);
+    QCOMPARE(questions[0].text, QStringLiteral("Close without creating?"));
+    QCOMPARE(questions[0].accept, QStringLiteral("Close"));
+    QCOMPARE(questions[0].reject, QStringLiteral("Cancel"));
+
+    answer = true;
     QVERIFY(wizard->close());
+    platform::setQuestionBox({});
     QVERIFY(!wizard->isVisible());
     QTRY_VERIFY(!harness::openWindow<SettingsWindow>());
 }
