@@ -17,9 +17,8 @@
 #include "EnemyReader.h"
 #include "EnemyText.h"
 #include "Folders.h"
+#include "ScriptRunner.h"
 #include "ValueLine.h"
-#include "Platform.h"
-#include "Render.h"
 #include "Rules.h"
 #include "TakePicture.h"
 
@@ -252,7 +251,7 @@ int create(const std::vector<std::string>& args)
         enemy.sprites[static_cast<std::size_t>(i)] = taken.sprite;
         // What the picture box notes under the picture: dark pixels that will
         // be clear, a picture with no set pixel.
-        const QString note = render::pictureNote(taken.sprite, taken.marked);
+        const QString note = pictureNote(taken.sprite, taken.marked);
         if (!note.isEmpty())
             say(stderr, std::string(kProgram) + ": " + picture + ": " + std::string(palvorn::poseWord(i)) +
                             " sprite: " + note.toStdString());
@@ -261,13 +260,13 @@ int create(const std::vector<std::string>& args)
     // Absolute, so that what is reported says where the file went.
     const QString folderPath = QDir(QString::fromLocal8Bit(folder.c_str())).absolutePath();
     const QString script = platform::buildScript();
-    platform::ScriptRun run;
+    buildscript::ScriptRun run;
     QDateTime started;
     palvorn::ScriptStarter start;
     if (build)
         start = [&](const std::string& enemyName, const std::filesystem::path&) {
             started = QDateTime::currentDateTime();
-            run = platform::runScript(script, QString::fromStdString(enemyName), folderPath);
+            run = buildscript::runScript(script, QString::fromStdString(enemyName), folderPath);
             return run.notStarted.toStdString();
         };
     // Every run makes a new enemy: it has no file of its own yet.

@@ -36,3 +36,15 @@ public:
 private:
     std::map<std::string, std::pair<double, int>> times_;
 };
+
+// Runs the benchmarks the command line selects into reporter. False, after
+// saying which, when an argument is not one of the benchmark library's.
+inline bool runBenchmarks(int& argc, char** argv, MeanReporter& reporter)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return false;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return true;
+}

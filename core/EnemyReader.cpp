@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "Rules.h"
 #include "ValueLine.h"
@@ -277,9 +280,9 @@ Sprite parseSprite(Lines& lines, int pose, int height, int perRow, int width)
         expected(lines, what, size);
     }
 
-    Sprite sprite(width, height);
-    const int usedInLast = width - 8 * (perRow - 1);  // 1..8
-    const auto padding = static_cast<unsigned>((1u << (8 - usedInLast)) - 1u);
+    PackedRows rows;
+    rows.reserve(static_cast<std::size_t>(height) * static_cast<std::size_t>(perRow));
+    const auto padding = static_cast<unsigned>(static_cast<std::uint8_t>(~pixelsBefore(width)));
     for (int y = 0; y < height; ++y) {
         const std::string row = "row " + std::to_string(y + 1) + " of " + std::to_string(height) + " of the " +
                                 poseName + " sprite";
@@ -310,9 +313,7 @@ Sprite parseSprite(Lines& lines, int pose, int height, int perRow, int width)
                 throw ReadError(lines.number(), "the " + poseName + " sprite is " + std::to_string(width) +
                                                     " pixels wide (96 - RobotX), but " + row +
                                                     " sets pixels right of that");
-            for (int k = 0; k < 8 && 8 * i + k < width; ++k)
-                if (byte & (0x80u >> k))
-                    sprite.setPixel(8 * i + k, y, true);
+            rows.push_back(static_cast<std::uint8_t>(byte));
         }
         if (!rest.empty()) {
             if (rest[0] == ',')
@@ -321,7 +322,7 @@ Sprite parseSprite(Lines& lines, int pose, int height, int perRow, int width)
             throw ReadError(lines.number(), "expected the end of " + row + ", found " + shown(rest));
         }
     }
-    return sprite;
+    return Sprite(width, height, std::move(rows));
 }
 
 void fixedLine(Lines& lines, std::string_view wanted)

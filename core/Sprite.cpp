@@ -1,53 +1,99 @@
 #include "Sprite.h"
 
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 namespace palvorn {
 
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+constexpr std::size_t kLargeRows = kHugePage / 2;  // from here on, huge pages are worth asking for
+
+}  // namespace
+
+void* allocateRows(std::size_t bytes)
+{
+    if (bytes < kLargeRows)
+        return ::operator new(bytes);
+    const std::size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = ::operator new(rounded, std::align_val_t(kHugePage));
+#ifdef __linux__
+    ::madvise(p, rounded, MADV_HUGEPAGE);  // a hint: refused, the pages are ordinary ones
+#endif
+    return p;
+}
+
+void freeRows(void* p, std::size_t bytes) noexcept
+{
+    if (bytes < kLargeRows)
+        ::operator delete(p);
+    else
+        ::operator delete(p, std::align_val_t(kHugePage));
+}
+
+namespace {
+
+void checkSides(int width, int height)
+{
+    if (width < 0 || width > Sprite::kMaxSide || height < 0 || height > Sprite::kMaxSide)
+        throw std::invalid_argument("sprite size " + std::to_string(width) + " x " + std::to_string(height) +
+                                    " is outside 0.." + std::to_string(Sprite::kMaxSide));
+}
+
+}  // namespace
+
 Sprite::Sprite(int width, int height)
 {
-    if (width < 0 || width > kMaxSide || height < 0 || height > kMaxSide)
-        throw std::invalid_argument("sprite size " + std::to_string(width) + " x " + std::to_string(height) +
-                                    " is outside 0.." + std::to_string(kMaxSide));
+    checkSides(width, height);
     width_ = width;
     height_ = height;
     bytes_.assign(static_cast<std::size_t>(bytesPerRow()) * static_cast<std::size_t>(height), 0);
+}
+
+Sprite::Sprite(int width, int height, PackedRows rows)
+{
+    checkSides(width, height);
+    const auto size = static_cast<std::size_t>(palvorn::packedSize(width, height));
+    if (rows.size() != size)
+        throw std::invalid_argument("packed rows of " + std::to_string(rows.size()) + " bytes for a sprite " +
+                                    std::to_string(width) + " x " + std::to_string(height) + " of " +
+                                    std::to_string(size));
+    width_ = width;
+    height_ = height;
+    bytes_ = std::move(rows);
+    const auto perRow = static_cast<std::size_t>(bytesPerRow());
+    const std::uint8_t keep = pixelsBefore(width);
+    if (keep != 0xFF)
+        for (std::size_t last = perRow - 1; last < bytes_.size(); last += perRow)
+            bytes_[last] &= keep;
 }
 
 bool Sprite::pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)
         return false;
-    return (row(y)[x / 8] >> (7 - x % 8)) & 1;
+    return rowPixel(row(y), x);
 }
 
 void Sprite::setPixel(int x, int y, bool set)
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)
         throw std::out_of_range("pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") is outside the sprite");
-    std::uint8_t& byte = bytes_[static_cast<std::size_t>(y) * bytesPerRow() + x / 8];
-    const auto bit = static_cast<std::uint8_t>(0x80u >> (x % 8));
-    byte = set ? (byte | bit) : (byte & ~bit);
+    std::uint8_t& byte = bytes_[static_cast<std::size_t>(y) * bytesPerRow() + byteOf(x)];
+    byte = static_cast<std::uint8_t>(set ? (byte | pixelBit(x)) : (byte & ~pixelBit(x)));
 }
 
 const std::uint8_t* Sprite::row(int y) const
 {
     return bytes_.data() + static_cast<std::size_t>(y) * bytesPerRow();
-}
-
-std::uint8_t GetByte(const Sprite& sprite, int x, int y)
-{
-    // Pixels are stored packed, so an aligned byte is read as is; other
-    // positions are assembled pixel by pixel.
-    if (x >= 0 && x % 8 == 0 && y >= 0 && y < sprite.height() && x < sprite.width())
-        return sprite.row(y)[x / 8];
-    std::uint8_t value = 0;
-    for (int k = 0; k < 8; ++k)
-        if (sprite.pixel(x + k, y))
-            value |= static_cast<std::uint8_t>(0x80u >> k);
-    return value;
 }
 
 std::size_t WriteImageSize(const Sprite& sprite)

@@ -226,7 +226,8 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
     if (h.offset + rowBytes * h.height > in.size())
         damaged();
 
-    const int blockRows = int(std::max<qint64>(1, (1 << 20) / rowBytes));
+    // Blocks small enough to stay in the cache and to cost few page faults.
+    const int blockRows = int(std::max<qint64>(1, (64 << 10) / rowBytes));
     std::vector<std::uint8_t> buffer;
     bool alphaSeen = false;  // some alpha byte was not 0: alpha counts from now on
     std::vector<std::uint8_t> lut16;
@@ -271,7 +272,8 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
             bool ok = true;
             switch (h.bpp) {
             case 1:
-                ok = canvas.packRow(y, [&](int x) { return h.palette[p[x >> 3] >> (7 - (x & 7)) & 1]; });
+                // A 1-bit row is packed as a sprite row is.
+                ok = canvas.packRow(y, [&](int x) { return h.palette[palvorn::rowPixel(p, x)]; });
                 break;
             case 2:
                 ok = canvas.packRow(y, [&](int x) { return h.palette[p[x >> 2] >> (6 - 2 * (x & 3)) & 3]; });
@@ -283,10 +285,7 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
                 ok = canvas.packRow(y, [&](int x) { return h.palette[p[x]]; });
                 break;
             case 24:
-                canvas.packRow(y, [&](int x) {
-                    const std::uint8_t* q = p + 3 * x;
-                    return look8(q[2], q[1], q[0], 255);
-                });
+                canvas.packBgr(y, p);
                 break;
             case 16:
                 if (lut16.empty())
@@ -295,11 +294,7 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
                 break;
             case 32:
                 if (fast32) {
-                    const bool useAlpha = alphaSeen;
-                    canvas.packRow(y, [&](int x) {
-                        const std::uint8_t* q = p + 4 * x;
-                        return look8(q[2], q[1], q[0], useAlpha ? q[3] : 255);
-                    });
+                    canvas.packBgra(y, p, alphaSeen);
                 } else {
                     canvas.packRow(y, [&](int x) { return h.fields.look(le32(p + 4 * x), alphaSeen); });
                 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Canvas.h"
+#include "Failure.h"
 
 namespace pictures {
 

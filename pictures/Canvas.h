@@ -1,12 +1,13 @@
 #pragma once
 // Inside the picture decoders: the pixel rule per colour, and the two packed
-// bit planes a decode writes into, row by row. Not for the windows.
+// bit planes a decode writes into, row by row.
 
 #include <QtGlobal>
 
 #include <cstdint>
 #include <vector>
 
+#include "Failure.h"
 #include "TakePicture.h"
 
 namespace pictures {
@@ -33,18 +34,6 @@ constexpr Look look16(unsigned r, unsigned g, unsigned b, unsigned a)
     return Look(set | (dark & ~set) << 1);
 }
 
-// Why a decoder stopped; turned into a PictureError naming the file by the
-// caller. width and height only for TooLarge.
-struct Failure {
-    PictureError::Kind kind;
-    qint64 width = 0;
-    qint64 height = 0;
-    QString detail;  // Unreadable: the system's reason; Unsupported: what kind
-};
-
-[[noreturn]] void fail(PictureError::Kind kind, const QString& detail = {});
-[[noreturn]] inline void damaged() { fail(PictureError::Kind::Damaged); }
-
 // Throws TooLarge unless width × height is a picture that may be taken.
 void checkBound(qint64 width, qint64 height);
 
@@ -57,34 +46,26 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // Row y from `lookAt(x)` for x in 0..width-1, eight pixels a byte.
+    // Row y from `lookAt(x)` for x in 0..width-1, in two passes over the
+    // whole row: the looks into a row of bytes (a plain loop the compiler
+    // vectorises for the simple lookAts), then eight looks to a byte.
     // False if any pixel was Invalid (the caller refuses the picture).
     template <class LookAt>
     bool packRow(int y, LookAt lookAt)
     {
-        std::uint8_t* s = setRow(y);
-        std::uint8_t* m = markRow(y);
-        unsigned bad = 0;
-        const auto pack = [&](int x, int count, int byte) {
-            unsigned sb = 0;
-            unsigned mb = 0;
-            for (int k = 0; k < count; ++k) {
-                const unsigned look = lookAt(x + k);
-                sb = sb << 1 | (look & 1u);
-                mb = mb << 1 | (look >> 1);
-                bad |= unsigned(look == Invalid);
-            }
-            // Invalid has both bits; it is in neither plane.
-            s[byte] = std::uint8_t((sb & ~mb) << (8 - count));
-            m[byte] = std::uint8_t((mb & ~sb) << (8 - count));
-        };
-        const int whole = width_ / 8;
-        for (int byte = 0; byte < whole; ++byte)
-            pack(byte * 8, 8, byte);  // a fixed count: unrolled
-        if (width_ % 8)
-            pack(whole * 8, width_ % 8, whole);
-        return bad == 0;
+        std::uint8_t* looks = looks_.data();
+        for (int x = 0; x < width_; ++x)
+            looks[x] = std::uint8_t(lookAt(x));
+        return packLooks(y);
     }
+
+    // Row y from 24-bit pixels stored blue, green, red (a bitmap's order).
+    void packBgr(int y, const std::uint8_t* pixels);
+    // Row y from 32-bit pixels stored blue, green, red, alpha; without
+    // useAlpha every pixel counts as opaque.
+    void packBgra(int y, const std::uint8_t* pixels, bool useAlpha);
+    // Row y from 8-bit red, green, blue, alpha pixels (a decoded PNG's).
+    void packRgba(int y, const std::uint8_t* pixels);
 
     // n looks for pixels x0, x0 + dx, x0 + 2 dx, ... of row y; pixels past
     // the right edge are dropped. For interlaced rows and offset frames.
@@ -94,17 +75,22 @@ public:
     // Rows from..to-1 all clear again.
     void clearRows(int from, int to);
 
-    TakenPicture finish() const;
+    // The sprite and the marks; the canvas is spent.
+    TakenPicture finish();
 
 private:
+    // Packs looks_ (width_ looks, then clear up to a whole byte) into row y.
+    bool packLooks(int y);
+
     std::uint8_t* setRow(int y) { return set_.data() + std::size_t(y) * std::size_t(perRow_); }
     std::uint8_t* markRow(int y) { return mark_.data() + std::size_t(y) * std::size_t(perRow_); }
 
     int width_;
     int height_;
     int perRow_;
-    std::vector<std::uint8_t> set_;
-    std::vector<std::uint8_t> mark_;
+    palvorn::PackedRows set_;
+    palvorn::PackedRows mark_;
+    std::vector<std::uint8_t> looks_;  // one row's looks, a byte a pixel
 };
 
 }  // namespace pictures

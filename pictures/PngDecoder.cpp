@@ -135,7 +135,9 @@ TakenPicture decodePng(ByteSource& source)
         if (y < 0 || y >= height || row.pass < 0 || row.pass > 6)
             damaged();
         bool ok = true;
-        if (!interlaced) {
+        if (!interlaced && !indexed && !deep) {
+            canvas.packRgba(y, line.data());
+        } else if (!interlaced) {
             ok = canvas.packRow(y, lookAt);
         } else {
             const int x0 = kPassX[size_t(row.pass)];

@@ -3,7 +3,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <QStringList>
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 #include "Decoders.h"
 
@@ -183,4 +188,48 @@ TakenPicture takeImage(const QImage& image, const QString& nameForMessages)
                                                           : QStringLiteral("The picture \"%1\"").arg(nameForMessages);
         throw toError(failure, subject, false);
     }
+}
+
+void checkMarked(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
+{
+    if (!marked.isEmpty() && (marked.width() != sprite.width() || marked.height() != sprite.height()))
+        throw std::invalid_argument("marked mask " + std::to_string(marked.width()) + " x " +
+                                    std::to_string(marked.height()) + " does not match the sprite " +
+                                    std::to_string(sprite.width()) + " x " + std::to_string(sprite.height()));
+}
+
+int markedClearCount(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
+{
+    checkMarked(sprite, marked);
+    if (marked.isEmpty())
+        return 0;
+    // The padding bits past the right edge are clear in both, so whole bytes count.
+    int count = 0;
+    for (int y = 0; y < sprite.height(); ++y) {
+        const std::uint8_t* set = sprite.row(y);
+        const std::uint8_t* mark = marked.row(y);
+        for (int i = 0; i < sprite.bytesPerRow(); ++i)
+            count += std::popcount(static_cast<std::uint8_t>(mark[i] & ~set[i]));
+    }
+    return count;
+}
+
+QString pictureNote(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
+{
+    const int dark = markedClearCount(sprite, marked);
+    if (sprite.isEmpty())
+        return {};
+    QStringList parts;
+    if (dark == 1)
+        parts << QString::fromLatin1(kDarkClearOne);
+    else if (dark > 1)
+        parts << QString::fromLatin1(kDarkClearMany).arg(dark);
+    bool anySet = false;
+    for (int y = 0; y < sprite.height() && !anySet; ++y) {
+        const std::uint8_t* set = sprite.row(y);
+        anySet = std::any_of(set, set + sprite.bytesPerRow(), [](std::uint8_t b) { return b != 0; });
+    }
+    if (!anySet)
+        parts << QString::fromLatin1(kNoSetPixel);
+    return parts.join(QLatin1Char(' '));
 }

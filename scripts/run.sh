@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up and builds the project, then starts the program.
+# Sets up and builds the program, its build script and its .8XP wrapper
+# (no tests, benchmarks or fuzzers), then starts it.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" program
 exec "$root/build/bin/palvorn-enemy-creator" "$@"

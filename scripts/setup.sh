@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages this project needs (only those missing),
-# then configures and builds into build/. Sourced by run.sh and test.sh.
+# then configures build/ and builds the given targets there (everything
+# when none is given). Run by run.sh and test.sh.
 set -euo pipefail
 
 PACKAGES=(
@@ -31,4 +32,6 @@ fi
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build"
+targets=()
+if (($#)); then targets=(--target "$@"); fi
+cmake --build "$root/build" "${targets[@]}"

@@ -59,22 +59,10 @@ QString startScript(const QString& script, const QString& argument, const QStrin
                     const QString& statusFile);
 void setScriptLauncher(ScriptLauncher launcher);
 
-// Runs the build script as startScript starts it, but waits for it to end.
-struct ScriptRun {
-    int exitStatus = -1;  // -1 when it did not end normally
-    QString notStarted;   // why it could not start, naming the script; empty when it ran
-};
-ScriptRun runScript(const QString& script, const QString& argument, const QString& folder);
-
 // Opens folder in the desktop's file manager. Returns false when no
 // program took it.
 using FolderOpener = std::function<bool(const QString& folder)>;
 bool openFolder(const QString& folder);
 void setFolderOpener(FolderOpener opener);
-
-// The enemy name as cmd.exe must see it for asm.bat to receive it as %1 bare:
-// unchanged when it needs no quoting, otherwise in double quotes (a name
-// never holds a double quote or "%").
-QString batchArgument(const QString& name);
 
 }  // namespace platform

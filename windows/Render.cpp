@@ -10,25 +10,13 @@
 #include <vector>
 
 #include "Rules.h"
+#include "TakePicture.h"
 
 namespace render {
 
 namespace {
 
 using palvorn::Sprite;
-
-bool bit(const std::uint8_t* row, int x)
-{
-    return (row[x / 8] >> (7 - x % 8)) & 1;
-}
-
-void checkMarked(const Sprite& sprite, const Sprite& marked)
-{
-    if (!marked.isEmpty() && (marked.width() != sprite.width() || marked.height() != sprite.height()))
-        throw std::invalid_argument("marked mask " + std::to_string(marked.width()) + " x " +
-                                    std::to_string(marked.height()) + " does not match the sprite " +
-                                    std::to_string(sprite.width()) + " x " + std::to_string(sprite.height()));
-}
 
 void checkScale(Scale scale)
 {
@@ -45,19 +33,19 @@ int ceilDiv(int a, int b)
 // Shown pixel colour of sprite pixel x on one row; marked may be null.
 QRgb colourAt(const std::uint8_t* set, const std::uint8_t* marked, int x)
 {
-    if (bit(set, x))
+    if (palvorn::rowPixel(set, x))
         return kSetColour;
-    return marked && bit(marked, x) ? kMarkedColour : kClearColour;
+    return marked && palvorn::rowPixel(marked, x) ? kMarkedColour : kClearColour;
 }
 
 // Whether any pixel of columns [x0, x1) is set in this packed row; whole
 // bytes at a time, since a shrunk picture reads every pixel it has.
 bool anyBit(const std::uint8_t* row, int x0, int x1)
 {
-    const int first = x0 / 8;
-    const int last = (x1 - 1) / 8;
-    const auto head = static_cast<std::uint8_t>(0xffu >> (x0 % 8));
-    const auto tail = static_cast<std::uint8_t>(0xffu << (7 - (x1 - 1) % 8));
+    const int first = palvorn::byteOf(x0);
+    const int last = palvorn::byteOf(x1 - 1);
+    const std::uint8_t head = palvorn::pixelsFrom(x0);
+    const std::uint8_t tail = palvorn::pixelsBefore(x1);
     if (first == last)
         return row[first] & head & tail;
     if (row[first] & head)
@@ -68,16 +56,18 @@ bool anyBit(const std::uint8_t* row, int x0, int x1)
     return row[last] & tail;
 }
 
-// The darkest of sprite columns [x0, x1) over rows [y0, y1).
-QRgb blockColour(const Sprite& sprite, const Sprite* marked, int x0, int x1, int y0, int y1)
+// Rows [y0, y1) of a sprite ORed into one packed row: a pixel of it is set
+// when that column has a set pixel anywhere in those rows. Whole bytes, so a
+// shrunk picture reads each of its bytes once.
+void orRows(const Sprite& sprite, int y0, int y1, std::vector<std::uint8_t>& out)
 {
-    bool anyMarked = false;
+    const auto perRow = static_cast<std::size_t>(sprite.bytesPerRow());
+    out.assign(perRow, 0);
     for (int y = y0; y < y1; ++y) {
-        if (anyBit(sprite.row(y), x0, x1))
-            return kSetColour;
-        anyMarked = anyMarked || (marked && anyBit(marked->row(y), x0, x1));
+        const std::uint8_t* row = sprite.row(y);
+        for (std::size_t i = 0; i < perRow; ++i)
+            out[i] |= row[i];
     }
-    return anyMarked ? kMarkedColour : kClearColour;
 }
 
 void checkZoom(int zoom)
@@ -138,13 +128,24 @@ QImage renderSprite(const Sprite& sprite, const Sprite& marked, Scale scale)
         return {};
 
     if (scale.down > 1) {
+        // Each block shows its darkest pixel: set over marked over clear.
         const int d = scale.down;
+        std::vector<std::uint8_t> set;
+        std::vector<std::uint8_t> mark;
         for (int oy = 0; oy < size.height(); ++oy) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(oy));
             const int y0 = oy * d;
             const int y1 = std::min(y0 + d, sprite.height());
-            for (int ox = 0; ox < size.width(); ++ox)
-                line[ox] = blockColour(sprite, mask, ox * d, std::min(ox * d + d, sprite.width()), y0, y1);
+            orRows(sprite, y0, y1, set);
+            if (mask)
+                orRows(*mask, y0, y1, mark);
+            for (int ox = 0; ox < size.width(); ++ox) {
+                const int x0 = ox * d;
+                const int x1 = std::min(x0 + d, sprite.width());
+                line[ox] = anyBit(set.data(), x0, x1)                  ? kSetColour
+                           : mask && anyBit(mark.data(), x0, x1) ? kMarkedColour
+                                                                 : kClearColour;
+            }
         }
         return image;
     }
@@ -188,42 +189,6 @@ QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
     return image;
 }
 
-int markedClearCount(const Sprite& sprite, const Sprite& marked)
-{
-    checkMarked(sprite, marked);
-    if (marked.isEmpty())
-        return 0;
-    // The padding bits past the right edge are clear in both, so whole bytes count.
-    int count = 0;
-    for (int y = 0; y < sprite.height(); ++y) {
-        const std::uint8_t* set = sprite.row(y);
-        const std::uint8_t* mark = marked.row(y);
-        for (int i = 0; i < sprite.bytesPerRow(); ++i)
-            count += std::popcount(static_cast<std::uint8_t>(mark[i] & ~set[i]));
-    }
-    return count;
-}
-
-QString pictureNote(const Sprite& sprite, const Sprite& marked)
-{
-    const int dark = markedClearCount(sprite, marked);
-    if (sprite.isEmpty())
-        return {};
-    QStringList parts;
-    if (dark == 1)
-        parts << QString::fromLatin1(kDarkClearOne);
-    else if (dark > 1)
-        parts << QString::fromLatin1(kDarkClearMany).arg(dark);
-    bool anySet = false;
-    for (int y = 0; y < sprite.height() && !anySet; ++y) {
-        const std::uint8_t* set = sprite.row(y);
-        anySet = std::any_of(set, set + sprite.bytesPerRow(), [](std::uint8_t b) { return b != 0; });
-    }
-    if (!anySet)
-        parts << QString::fromLatin1(kNoSetPixel);
-    return parts.join(QLatin1Char(' '));
-}
-
 QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)
 {
     checkZoom(zoom);
@@ -264,7 +229,7 @@ QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)
     for (int y = y0; y < y1; ++y) {
         const std::uint8_t* set = shown.row(y);
         for (int x = x0; x < x1; ++x)
-            if (bit(set, x))
+            if (palvorn::rowPixel(set, x))
                 screen[at.robotY + y][at.robotX + x] = kScreenInk;
     }
 

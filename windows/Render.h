@@ -29,9 +29,6 @@ inline constexpr QRgb kRobotToColour = qRgb(160, 170, 126);
 
 // The texts the widgets show.
 inline constexpr char kScaleText[] = "shown at %1:%2";
-inline constexpr char kDarkClearOne[] = "1 dark pixel will be clear.";
-inline constexpr char kDarkClearMany[] = "%1 dark pixels will be clear.";
-inline constexpr char kNoSetPixel[] = "No pixel is pure black: this sprite will be blank.";
 inline constexpr char kCutOff[] = "Cut off: %1.";
 inline constexpr char kWider[] = "wider than the %1-pixel screen";
 inline constexpr char kTaller[] = "taller than the %1-pixel screen";
@@ -74,15 +71,6 @@ QImage renderSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked
 // centred in it (left/top take the odd pixel). Same rules on `marked`.
 // An empty box gives a null image.
 QImage renderBox(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, QSize box);
-
-// How many pixels `marked` flags that are clear in the sprite. Same rules on
-// `marked`.
-int markedClearCount(const palvorn::Sprite& sprite, const palvorn::Sprite& marked);
-
-// The note under the picture: how many dark-looking pixels will be clear
-// ("12 dark pixels will be clear."), and a warning when a picture holds no
-// set pixel at all. Empty when there is nothing to say or no picture.
-QString pictureNote(const palvorn::Sprite& sprite, const palvorn::Sprite& marked = {});
 
 // The 96 × 64 screen scaled by zoom (kMinZoom..kMaxZoom, else
 // std::invalid_argument): kScreenColour, the shown sprite's set pixels in

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "TakePicture.h"
+
 SpriteView::SpriteView(QWidget* parent) : QWidget(parent)
 {
     // Every pixel of the box is painted, so nothing below needs drawing first.
@@ -10,7 +12,7 @@ SpriteView::SpriteView(QWidget* parent) : QWidget(parent)
 
 void SpriteView::setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
 {
-    QString note = render::pictureNote(sprite, marked);  // checks the mask before anything changes
+    QString note = pictureNote(sprite, marked);  // checks the mask before anything changes
     sprite_ = sprite;
     marked_ = marked;
     image_ = QImage();

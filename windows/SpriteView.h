@@ -29,7 +29,7 @@ public:
     // ("shown at 4:1"; empty without a picture).
     render::Scale scale() const;
     QString scaleText() const;
-    // render::pictureNote for the sprite shown.
+    // pictureNote for the sprite shown.
     QString note() const { return note_; }
 
     QSize sizeHint() const override;

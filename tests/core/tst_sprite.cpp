@@ -31,8 +31,9 @@ private slots:
     void sizes();
     void rowBytes_data();
     void rowBytes();
-    void getByte_data();
-    void getByte();
+    void packedRows_data();
+    void packedRows();
+    void packedRowsOfTheWrongLength();
     void appendsToWhatIsThere();
     void pixelsOutsideCannotBeSet();
     void sideLimits_data();
@@ -124,31 +125,47 @@ void TestSprite::rowBytes()
     QCOMPARE(block(s), expected);
 }
 
-void TestSprite::getByte_data()
+// A sprite made from packed rows reads its pixels from the same layout the
+// writer prints, and padding bits given set come out clear.
+void TestSprite::packedRows_data()
 {
     QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("pixels");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("y");
-    QTest::addColumn<int>("value");
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QString>("pixels");  // row after row
+    QTest::addColumn<QString>("written");
 
-    QTest::newRow("aligned") << 12 << "XXXXXXXXXXXX" << 0 << 0 << 0xFF;
-    QTest::newRow("last byte, past the edge clear") << 12 << "XXXXXXXXXXXX" << 8 << 0 << 0xF0;
-    QTest::newRow("unaligned") << 12 << "X.X.X.XXX..." << 1 << 0 << 0x57;
-    QTest::newRow("right of the picture") << 12 << "XXXXXXXXXXXX" << 16 << 0 << 0x00;
-    QTest::newRow("below the picture") << 12 << "XXXXXXXXXXXX" << 0 << 1 << 0x00;
-    QTest::newRow("left of the picture") << 12 << "XXXXXXXXXXXX" << -4 << 0 << 0x0F;
+    QTest::newRow("whole bytes") << 8 << QByteArray("\x81\x3C", 2) << "X......X..XXXX.." << " .db $81\r\n .db $3C\r\n";
+    QTest::newRow("padding cleared") << 3 << QByteArray("\xFF\x5F", 2) << "XXX.X." << " .db $E0\r\n .db $40\r\n";
+    QTest::newRow("two bytes a row") << 9 << QByteArray("\x00\xFF", 2) << "........X" << " .db $00,$80\r\n";
 }
 
-void TestSprite::getByte()
+void TestSprite::packedRows()
 {
     QFETCH(int, width);
+    QFETCH(QByteArray, rows);
     QFETCH(QString, pixels);
-    QFETCH(int, x);
-    QFETCH(int, y);
-    QFETCH(int, value);
+    QFETCH(QString, written);
 
-    QCOMPARE(int(palvorn::GetByte(sprite(width, {pixels.toStdString()}), x, y)), value);
+    const int height = int(pixels.size()) / width;
+    const Sprite s(width, height, palvorn::PackedRows(rows.begin(), rows.end()));
+    QString seen;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            seen += s.pixel(x, y) ? QLatin1Char('X') : QLatin1Char('.');
+    QCOMPARE(seen, pixels);
+    QCOMPARE(block(s), " .db " + std::to_string(s.packedSize()) + "\r\n" + written.toStdString());
+    std::vector<std::string> text;
+    for (int y = 0; y < height; ++y)
+        text.push_back(pixels.mid(y * width, width).toStdString());
+    QCOMPARE(s, sprite(width, text));
+}
+
+void TestSprite::packedRowsOfTheWrongLength()
+{
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, Sprite(9, 2, palvorn::PackedRows(3)));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, Sprite(8, 2, palvorn::PackedRows(3)));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, Sprite(-1, 0, {}));
+    QCOMPARE(Sprite(0, 5, {}), Sprite(0, 5));
 }
 
 // The writer appends one block after another into the same text.

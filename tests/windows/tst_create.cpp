@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "CreateRoad.h"
+#include "ScriptRunner.h"
 #include "Render.h"
 #include "SettingsFixture.h"
 #include "SpriteOf.h"
@@ -980,7 +981,7 @@ void TestCreate::batchArgument()
 {
     QFETCH(QString, name);
     QFETCH(QString, argument);
-    QCOMPARE(platform::batchArgument(name), argument);
+    QCOMPARE(buildscript::batchArgument(name), argument);
 }
 
 QTEST_MAIN(TestCreate)

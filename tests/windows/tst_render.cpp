@@ -267,8 +267,8 @@ void TestRender::darkButClearFromTheRealPixelRule()
     marked.setPixel(2, 0, true);
 
     COMPARE_IMAGES(render::renderSprite(sprite, marked), image({"Xmm."}));
-    QCOMPARE(render::markedClearCount(sprite, marked), 2);
-    QCOMPARE(render::pictureNote(sprite, marked), QStringLiteral("2 dark pixels will be clear."));
+    QCOMPARE(markedClearCount(sprite, marked), 2);
+    QCOMPARE(::pictureNote(sprite, marked), QStringLiteral("2 dark pixels will be clear."));
 }
 
 void TestRender::boxCentresThePicture_data()
@@ -325,7 +325,7 @@ void TestRender::pictureNote()
     QFETCH(QString, note);
 
     const Picture p = picture(rows);
-    QCOMPARE(render::pictureNote(p.sprite, p.marked), note);
+    QCOMPARE(::pictureNote(p.sprite, p.marked), note);
 }
 
 void TestRender::refusals()
@@ -334,8 +334,8 @@ void TestRender::refusals()
     const Sprite wrongMask(3, 4);
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument, render::renderSprite(sprite, wrongMask));
     QVERIFY_THROWS_EXCEPTION(std::invalid_argument, render::renderBox(sprite, wrongMask, {10, 10}));
-    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, render::markedClearCount(sprite, wrongMask));
-    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, render::pictureNote(Sprite(), wrongMask));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, markedClearCount(sprite, wrongMask));
+    QVERIFY_THROWS_EXCEPTION(std::invalid_argument, ::pictureNote(Sprite(), wrongMask));
     for (const render::Scale bad : {render::Scale{0, 1}, render::Scale{1, 0}, render::Scale{2, 2}})
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, render::renderSprite(sprite, {}, bad));
     for (const int zoom : {0, render::kMaxZoom + 1})

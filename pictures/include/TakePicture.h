@@ -68,3 +68,21 @@ TakenPicture takePictureData(const QByteArray& bytes, const QString& nameForMess
 // image is NotAPicture. Messages name it as nameForMessages, or "The picture"
 // when that is empty.
 TakenPicture takeImage(const QImage& image, const QString& nameForMessages = {});
+
+// The notes the windows and the command line give on a taken picture.
+inline constexpr char kDarkClearOne[] = "1 dark pixel will be clear.";
+inline constexpr char kDarkClearMany[] = "%1 dark pixels will be clear.";
+inline constexpr char kNoSetPixel[] = "No pixel is pure black: this sprite will be blank.";
+
+// Throws std::invalid_argument unless `marked` is empty (nothing marked) or
+// of the sprite's size.
+void checkMarked(const palvorn::Sprite& sprite, const palvorn::Sprite& marked);
+
+// How many pixels `marked` flags that are clear in the sprite. Same rule on
+// `marked` as checkMarked.
+int markedClearCount(const palvorn::Sprite& sprite, const palvorn::Sprite& marked);
+
+// The note under the picture: how many dark-looking pixels will be clear
+// ("12 dark pixels will be clear."), and a warning when a picture holds no
+// set pixel at all. Empty when there is nothing to say or no picture.
+QString pictureNote(const palvorn::Sprite& sprite, const palvorn::Sprite& marked = {});
