@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "FileLines.h"
+
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
@@ -99,8 +101,9 @@ const std::uint8_t* Sprite::row(int y) const
 std::size_t WriteImageSize(const Sprite& sprite)
 {
     const auto perRow = static_cast<std::size_t>(sprite.bytesPerRow());
-    const std::size_t rowLine = 5 + (perRow == 0 ? 0 : 4 * perRow - 1) + 2;  // " .db " $HH,... CR LF
-    return 5 + std::to_string(sprite.packedSize()).size() + 2 + rowLine * static_cast<std::size_t>(sprite.height());
+    const std::size_t rowLine = kDb.size() + (perRow == 0 ? 0 : 4 * perRow - 1) + kEol.size();  // $HH,...
+    return kDb.size() + std::to_string(sprite.packedSize()).size() + kEol.size() +
+           rowLine * static_cast<std::size_t>(sprite.height());
 }
 
 void WriteImage(std::string& out, const Sprite& sprite)
@@ -115,12 +118,12 @@ void WriteImage(std::string& out, const Sprite& sprite)
         std::memcpy(p, text.data(), text.size());
         p += text.size();
     };
-    put(" .db ");
+    put(kDb);
     put(std::to_string(sprite.packedSize()));
-    put("\r\n");
+    put(kEol);
     const int perRow = sprite.bytesPerRow();
     for (int y = 0; y < sprite.height(); ++y) {
-        put(" .db ");
+        put(kDb);
         const std::uint8_t* bytes = sprite.row(y);
         for (int i = 0; i < perRow; ++i) {
             if (i > 0)
@@ -129,7 +132,7 @@ void WriteImage(std::string& out, const Sprite& sprite)
             *p++ = kHex[bytes[i] >> 4];
             *p++ = kHex[bytes[i] & 0xF];
         }
-        put("\r\n");
+        put(kEol);
     }
 }
 

@@ -1,32 +1,18 @@
 #pragma once
-// The layout of NAME.asm: its fixed lines, and the value line field by field.
-// The writer, the reader, Create's checks, "show", the command line and the
-// settings window all take these facts from here. Plain C++.
+// The value line of NAME.asm, field by field (its fixed lines are in
+// FileLines.h). The writer, the reader, Create's checks, "show", the command
+// line and the settings window all take these facts from here. Plain C++.
 
 #include <array>
 #include <string>
 #include <string_view>
 
 #include "Enemy.h"
+#include "FileLines.h"
 #include "EnemySource.h"
 #include "Rules.h"
 
 namespace palvorn {
-
-// Every line of the file ends so; the reader takes a plain LF as well.
-inline constexpr std::string_view kEol = "\r\n";
-// The fixed lines, in file order; line 2 (kNotice) may be any comment when read.
-inline constexpr std::string_view kHeader = ";Created with the Palvorn - External Enemy Maker";
-inline constexpr std::string_view kNotice =
-    ";Enemy data and sprites for the Palvorn battle engine; build with asm NAME";
-inline constexpr std::string_view kMagic = " .db \"PalvTRbt\"";
-// The name line is kNameStart, the name padded to kNameLength, kNameEnd.
-inline constexpr std::string_view kNameStart = " .db \"";
-inline constexpr std::string_view kNameEnd = "\",0";
-// Starts the value line, the sprites' size lines and their rows.
-inline constexpr std::string_view kDb = " .db ";
-inline constexpr std::string_view kEndDirective = ".end";
-inline constexpr std::string_view kEndLine = "END";
 
 // Digits the Min HP and Max HP fields take, and the money field.
 inline constexpr int kHPDigits = 3;
