@@ -221,19 +221,19 @@ int create(const std::vector<std::string>& args)
     s.name = *name;
     s.maxHP = *maxHP;
 
-    // The item as the list shows it, in any case; "none" for no item.
+    // The item as the item box takes typed text (palvorn::itemFromText); "none" for no item.
     if (lower(*item) == "none") {
         s.item = -1;
         s.itemText = *item;
     } else {
-        s.item = -2;
-        for (std::size_t position = 0; position < palvorn::kItems.size(); ++position)
-            if (lower(*item) == lower(std::string(palvorn::kItems[position])))
-                s.item = static_cast<int>(position);
-        if (s.item < 0)
-            return refuse(std::string(valueField(Field::Item).option), "\"" + *item +
-                                        "\" is not an item; the items are Potion, Heal Leaf, Full Heal, STR Apple, "
-                                        "DEF Apple, BLK Apple, or none");
+        s.item = palvorn::itemFromText(*item);
+        if (s.item < 0) {
+            std::string items;
+            for (std::string_view entry : palvorn::kItems)
+                items += std::string(entry) + ", ";
+            return refuse(std::string(valueField(Field::Item).option),
+                          "\"" + *item + "\" is not an item; the items are " + items + "or none");
+        }
         s.itemText = std::string(palvorn::kItems[static_cast<std::size_t>(s.item)]);
     }
 
