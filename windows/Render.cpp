@@ -2,7 +2,6 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
