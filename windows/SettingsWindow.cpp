@@ -256,7 +256,6 @@ QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionNa
     slider->setTickInterval(1);
     grid_->addWidget(slider, row, 2, 1, 2);
     const SliderRow sliderRow{slider, caption, prefix, value};
-    sliderRows_.append(sliderRow);
     // Every slider's caption follows its value, however it moved.
     connect(slider, &QSlider::valueChanged, this, [this, sliderRow] { sliderMoved(sliderRow); });
     return slider;

@@ -109,6 +109,5 @@ private:
     QLabel* EnemyFolder = nullptr;
     QPushButton* CreateBut = nullptr;
     QPushButton* CancelBut = nullptr;
-    QList<SliderRow> sliderRows_;
     QGridLayout* grid_ = nullptr;
 };
