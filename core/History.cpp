@@ -18,38 +18,64 @@ std::size_t bytesOf(const EnemyDocument& document)
     for (int pose = 0; pose < kPoses; ++pose) {
         const auto i = static_cast<std::size_t>(pose);
         total += bytesOf(document.enemy.sprites[i]) + bytesOf(document.marked[i]);
+        if (document.sources[i].picture)
+            total += document.sources[i].picture->bytes();
         if (document.saved)
             total += bytesOf(document.saved->sprites[i]);
     }
     return total;
 }
 
-SpriteChange::SpriteChange(std::string name, const EnemyDocument& document, int pose, Sprite sprite, Sprite marked)
-    : Change(std::move(name), pose)
-    , before_(document.enemy.sprites.at(static_cast<std::size_t>(pose)))
-    , beforeMarked_(document.marked.at(static_cast<std::size_t>(pose)))
-    , after_(std::move(sprite))
-    , afterMarked_(std::move(marked))
+PoseState poseState(const EnemyDocument& document, int pose)
+{
+    const auto i = static_cast<std::size_t>(pose);
+    return {document.enemy.sprites.at(i), document.marked.at(i), document.sources.at(i)};
+}
+
+SpriteChange::SpriteChange(std::string name, const EnemyDocument& document, int pose, PoseState after)
+    : Change(std::move(name), pose), before_(poseState(document, pose)), after_(std::move(after))
 {
 }
 
+SpriteChange::SpriteChange(std::string name, const EnemyDocument& document, int pose, Sprite sprite, Sprite marked)
+    : SpriteChange(std::move(name), document, pose,
+                   PoseState{std::move(sprite), std::move(marked), document.sources.at(static_cast<std::size_t>(pose))})
+{
+}
+
+namespace {
+
+void put(EnemyDocument& document, int pose, const PoseState& state)
+{
+    const auto i = static_cast<std::size_t>(pose);
+    document.enemy.sprites.at(i) = state.sprite;
+    document.marked.at(i) = state.marked;
+    document.sources.at(i) = state.source;
+}
+
+}  // namespace
+
 void SpriteChange::redo(EnemyDocument& document) const
 {
-    const auto i = static_cast<std::size_t>(pose());
-    document.enemy.sprites.at(i) = after_;
-    document.marked.at(i) = afterMarked_;
+    put(document, pose(), after_);
 }
 
 void SpriteChange::undo(EnemyDocument& document) const
 {
-    const auto i = static_cast<std::size_t>(pose());
-    document.enemy.sprites.at(i) = before_;
-    document.marked.at(i) = beforeMarked_;
+    put(document, pose(), before_);
 }
 
 std::size_t SpriteChange::bytes() const
 {
-    return sizeof(*this) + bytesOf(before_) + bytesOf(beforeMarked_) + bytesOf(after_) + bytesOf(afterMarked_);
+    // A kept picture is shared between the steps that convert or edit it:
+    // it counts in the step that took it in (or dropped it) only.
+    std::size_t pictures = 0;
+    if (before_.source.picture != after_.source.picture)
+        for (const auto* state : {&before_, &after_})
+            if (state->source.picture)
+                pictures += state->source.picture->bytes();
+    return sizeof(*this) + bytesOf(before_.sprite) + bytesOf(before_.marked) + bytesOf(after_.sprite) +
+           bytesOf(after_.marked) + pictures;
 }
 
 DocumentChange::DocumentChange(std::string name, EnemyDocument before, EnemyDocument after, int pose)

@@ -11,15 +11,27 @@
 #include <optional>
 #include <string>
 
+#include "Convert.h"
 #include "Enemy.h"
 
 namespace palvorn {
+
+// What a pose's sprite was converted from: the picture it was taken from,
+// kept, and the conversion last applied to it. No picture for a sprite from
+// Open, one drawn from nothing, or a picture too large to keep.
+struct PoseSource {
+    std::shared_ptr<const GreyPicture> picture;  // shared by the undo steps that hold it
+    Conversion conversion;
+
+    friend bool operator==(const PoseSource&, const PoseSource&) = default;
+};
 
 struct EnemyDocument {
     Enemy enemy;
     // Per pose, the pixels that looked dark in the picture but are clear;
     // shown, never written. Empty, or the size of the pose's sprite.
     std::array<Sprite, kPoses> marked;
+    std::array<PoseSource, kPoses> sources;
     // The NAME.asm the enemy was opened from or last written to; empty for
     // an enemy that has none yet. Writing there replaces nothing of another's.
     std::filesystem::path file;
@@ -58,10 +70,22 @@ private:
     int pose_;
 };
 
-// A new sprite, with its marks, in one pose; nothing else changes.
+// Everything a document holds about one pose.
+struct PoseState {
+    Sprite sprite;
+    Sprite marked;  // empty, or the sprite's size
+    PoseSource source;
+};
+// What document holds in pose 0..4 (std::out_of_range otherwise).
+PoseState poseState(const EnemyDocument& document, int pose);
+
+// A new state of one pose (a picture taken in, a conversion, an edit);
+// nothing else changes.
 class SpriteChange : public Change {
 public:
-    // The change from what document holds in pose now to sprite and marked.
+    // The change from what document holds in pose now to after.
+    SpriteChange(std::string name, const EnemyDocument& document, int pose, PoseState after);
+    // The same keeping the pose's source: a sprite and its marks only.
     SpriteChange(std::string name, const EnemyDocument& document, int pose, Sprite sprite, Sprite marked);
 
     void redo(EnemyDocument& document) const override;
@@ -69,7 +93,7 @@ public:
     std::size_t bytes() const override;
 
 private:
-    Sprite before_, beforeMarked_, after_, afterMarked_;
+    PoseState before_, after_;
 };
 
 // Another document altogether: New, Open.
@@ -117,7 +141,8 @@ private:
     std::size_t bytes_ = 0;
 };
 
-// The memory a sprite and a document hold, roughly.
+// The memory a sprite and a document hold, roughly; a kept picture counts
+// wholly in each document that holds it.
 std::size_t bytesOf(const Sprite& sprite);
 std::size_t bytesOf(const EnemyDocument& document);
 
