@@ -8,8 +8,10 @@
 #include <QImage>
 #include <QString>
 
+#include <memory>
 #include <stdexcept>
 
+#include "Convert.h"
 #include "Sprite.h"
 
 // Pictures up to this many pixels are taken (4096 × 4096), with no side
@@ -27,9 +29,16 @@ inline constexpr qint64 kMaxPicturePixels = qint64(kMaxPictureSide) * kMaxPictur
 // A pixel is marked when it is not set, not fully transparent, and its
 // luminance 0.299 R + 0.587 G + 0.114 B is under a quarter of full scale
 // (near-black, and black that is not fully opaque).
+// Pictures up to this many pixels are kept beside their sprite, so that the
+// conversion choices can convert them again; larger ones are not kept.
+inline constexpr qint64 kMaxKeptPixels = qint64(1024) * 1024;
+
 struct TakenPicture {
     palvorn::Sprite sprite;
     palvorn::Sprite marked;
+    // The picture as the conversions see it, when kept: its ExactBlack
+    // conversion is sprite and marked. Null when not kept.
+    std::shared_ptr<const palvorn::GreyPicture> picture;
 };
 
 // The one exception every taking function throws. what() is the whole
