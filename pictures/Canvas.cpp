@@ -123,7 +123,7 @@ void Canvas::clearRows(int from, int to)
 
 TakenPicture Canvas::finish()
 {
-    return {palvorn::Sprite(width_, height_, std::move(set_)), palvorn::Sprite(width_, height_, std::move(mark_))};
+    return {palvorn::Sprite(width_, height_, std::move(set_)), palvorn::Sprite(width_, height_, std::move(mark_)), nullptr};
 }
 
 }  // namespace pictures
