@@ -181,8 +181,15 @@ Converted convert(const GreyPicture& picture, const Conversion& conversion)
         break;
     case ConvertMode::Ordered: {
         static constexpr int kBayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+        // Scaled from black up to the threshold and, mirrored, from white
+        // down to it: one scale for both sides would set white pixels at
+        // thresholds over 50.
+        constexpr int white = GreyPicture::kWhite;
         eachPixel([level](std::uint16_t v, int x, int y) {
-            return opaqueEnough(v) && luminance(v) * 16 < (2 * kBayer[y & 3][x & 3] + 1) * level;
+            const int b = kBayer[y & 3][x & 3];
+            const int l = luminance(v);
+            return opaqueEnough(v) &&
+                   (l <= level ? l * 16 < (2 * b + 1) * level : (white - l) * 16 >= (31 - 2 * b) * (white - level));
         });
         break;
     }

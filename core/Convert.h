@@ -130,9 +130,11 @@ struct Converted {
 //    below left, 5/16 below, 1/16 below right; Atkinson 1/8 to x+1, x+2,
 //    x-1 and x below, x+1 below, x two rows below. Faint and transparent
 //    pixels are clear and pass on no error. Integer arithmetic throughout.
-//  - Ordered: set where level × 16 < (2 b + 1) × T × 255, b the 4 × 4
-//    Bayer matrix entry (0..15) at (x mod 4, y mod 4): a grey at the
-//    threshold sets half.
+//  - Ordered: with b the 4 × 4 Bayer matrix entry (0..15) at (x mod 4,
+//    y mod 4) and D = T × 255, set where level × 16 < (2 b + 1) × D for
+//    levels up to D, and where (white - level) × 16 >= (31 - 2 b) ×
+//    (white - D) above it: black sets all, a grey at the threshold half,
+//    white none, at any threshold.
 // Throws std::invalid_argument for a threshold outside its range.
 Converted convert(const GreyPicture& picture, const Conversion& conversion);
 

@@ -95,7 +95,8 @@ Sprite shifted(const Sprite& sprite, int dx, int dy)
     const int w = sprite.width(), h = sprite.height();
     if (w == 0 || h == 0)
         return sprite;
-    const int sx = ((-dx % w) + w) % w, sy = ((-dy % h) + h) % h;
+    // The remainder first: negating INT_MIN itself would overflow.
+    const int sx = (w - dx % w) % w, sy = (h - dy % h) % h;
     return remapped(sprite, w, h, [=](int x, int y) { return Point{(x + sx) % w, (y + sy) % h}; });
 }
 
