@@ -21,7 +21,7 @@ TakenPicture decodeImage(const QImage& image)
     const int height = image.height();
     Canvas canvas(width, height);
 
-    const bool deep = image.depth() > 32 || image.format() == QImage::Format_Grayscale16;
+    const bool deep = judgedAt16Bits(image);
     const QImage::Format target = deep ? QImage::Format_RGBA64 : QImage::Format_ARGB32;
     const bool inPlace = image.format() == target || (!deep && image.format() == QImage::Format_RGB32);
     constexpr int kStrip = 64;

@@ -1,5 +1,6 @@
 #include "TakePicture.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -84,14 +85,18 @@ Format sniff(ByteSource& source)
     fail(Kind::NotAPicture);
 }
 
-TakenPicture decode(ByteSource& source)
+// The picture in source, and the name Qt's reader knows its format by.
+TakenPicture decode(ByteSource& source, const char** qtFormat)
 {
     switch (sniff(source)) {
     case Format::Bmp:
+        *qtFormat = "bmp";
         return decodeBmp(source);
     case Format::Png:
+        *qtFormat = "png";
         return decodePng(source);
     case Format::Gif:
+        *qtFormat = "gif";
         return decodeGif(source);
     }
     damaged();
@@ -161,7 +166,10 @@ TakenPicture takePictureFile(const QString& path)
         if (file.isSequential())
             fail(Kind::Unreadable, QStringLiteral("it is not a regular file"));
         ByteSource source(file);
-        return decode(source);
+        const char* format = nullptr;
+        TakenPicture taken = decode(source, &format);
+        keepRead(taken, file, format);
+        return taken;
     } catch (const Failure& failure) {
         throw toError(failure, subject, true);
     }
@@ -172,7 +180,13 @@ TakenPicture takePictureData(const QByteArray& bytes, const QString& nameForMess
     using namespace pictures;
     try {
         ByteSource source(bytes);
-        return decode(source);
+        const char* format = nullptr;
+        TakenPicture taken = decode(source, &format);
+        QBuffer buffer;
+        buffer.setData(bytes);  // shared, not copied
+        if (buffer.open(QIODevice::ReadOnly))
+            keepRead(taken, buffer, format);
+        return taken;
     } catch (const Failure& failure) {
         throw toError(failure, fileSubject(nameForMessages), true);
     }
@@ -182,7 +196,9 @@ TakenPicture takeImage(const QImage& image, const QString& nameForMessages)
 {
     using namespace pictures;
     try {
-        return decodeImage(image);
+        TakenPicture taken = decodeImage(image);
+        keepImage(taken, image);
+        return taken;
     } catch (const Failure& failure) {
         const QString subject = nameForMessages.isEmpty() ? QStringLiteral("The picture")
                                                           : QStringLiteral("The picture \"%1\"").arg(nameForMessages);
