@@ -37,6 +37,7 @@ private slots:
     void newChangeDropsWhatWasUndone();
     void boundedLength();
     void boundedMemory();
+    void keptPictureCountsOnce();
     void unsavedWork();
 };
 
@@ -129,6 +130,40 @@ void TestHistory::boundedMemory()
     QVERIFY(history.bytes() <= History::kMaxBytes);
     QVERIFY(history.undo(doc));
     QCOMPARE(doc.enemy.sprites[4].width(), 4096);
+}
+
+// A kept 1024 x 1024 picture converted again and again: the steps share it,
+// so the history counts it once, not once a step, and its steps stay.
+void TestHistory::keptPictureCountsOnce()
+{
+    using palvorn::PoseState;
+    History history;
+    EnemyDocument doc;
+    const auto picture = std::make_shared<const palvorn::GreyPicture>(
+        1024, 1024, std::vector<std::uint16_t>(std::size_t(1024) * 1024, 12000));
+    const std::size_t pictureBytes = picture->bytes();
+    const auto converted = [&](int threshold) {
+        const palvorn::Conversion conversion{palvorn::ConvertMode::Threshold, threshold};
+        const palvorn::Converted out = palvorn::convert(*picture, conversion);
+        return PoseState{out.sprite, out.marked, {picture, conversion}};
+    };
+    history.apply(std::make_unique<SpriteChange>("take", doc, 1, converted(palvorn::kDefaultThreshold)), doc);
+    const std::size_t afterIntake = history.bytes();
+    QVERIFY(afterIntake >= pictureBytes);
+    for (int t = 1; t <= 20; ++t)
+        history.apply(std::make_unique<SpriteChange>("threshold", doc, 1, converted(t)), doc);
+    const std::size_t spriteBytes = 4 * palvorn::bytesOf(converted(1).sprite) + sizeof(SpriteChange);
+    QVERIFY2(history.bytes() <= afterIntake + 20 * spriteBytes, qPrintable(QString::number(history.bytes())));
+    QCOMPARE(history.size(), std::size_t(21));
+
+    // Dropping the picture (an edit from Open) counts it in that step.
+    const std::size_t beforeDrop = history.bytes();
+    history.apply(std::make_unique<SpriteChange>("open", doc, 1, PoseState{Sprite(3, 3), Sprite{}, {}}), doc);
+    QVERIFY(history.bytes() >= beforeDrop + pictureBytes);
+    QVERIFY(!doc.sources[1].picture);
+    history.undo(doc);
+    QCOMPARE(doc.sources[1].picture, picture);
+    QCOMPARE(doc.sources[1].conversion.threshold, 20);
 }
 
 void TestHistory::unsavedWork()
