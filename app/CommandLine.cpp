@@ -20,6 +20,7 @@
 #include "ScriptRunner.h"
 #include "ValueLine.h"
 #include "Rules.h"
+#include "SpriteOps.h"
 #include "TakePicture.h"
 
 namespace {
@@ -48,6 +49,16 @@ std::string rangeText(palvorn::SliderRange range)
     return std::to_string(range.minimum) + " to " + std::to_string(range.maximum);
 }
 
+// The conversions' words as the help and the refusals list them.
+std::string modeWords(std::string_view between)
+{
+    std::string words;
+    for (int m = 0; m < palvorn::kConvertModes; ++m)
+        words += (m ? std::string(between) : std::string()) +
+                 std::string(palvorn::convertModeWord(static_cast<palvorn::ConvertMode>(m)));
+    return words;
+}
+
 // The help, with the options and ranges the value line's fields give.
 std::string usage()
 {
@@ -73,7 +84,9 @@ std::string usage()
     }
     if (onLine != 0)
         text += "\n";
-    text += "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
+    text += "      [--convert " + modeWords("|") + "] [--threshold N]\n"
+            "      [--invert] [--flip-h] [--flip-v] [--trim]\n"
+            "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
             "  palvorn-enemy-creator show FILE\n"
             "  palvorn-enemy-creator --help | --version\n"
             "  palvorn-enemy-creator [FILE.asm]\n"
@@ -82,14 +95,27 @@ std::string usage()
             "opens the windows with that enemy, as Open does.\n"
             "\n"
             "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
-            "pictures (BMP, PNG or GIF; pure opaque black pixels are set), in the order\n"
-            "normal, high attack, low attack, special attack, hurt.\n";
+            "pictures (BMP, PNG or GIF; pure opaque black pixels are set unless --convert\n"
+            "says otherwise), in the order normal, high attack, low attack, special\n"
+            "attack, hurt.\n";
     text += helpLine(item, "an item as the list shows it (any case): Potion, Heal Leaf,");
     text += "              Full Heal, STR Apple, DEF Apple, BLK Apple; or none\n";
     text += helpLine(money, rangeText(valueField(Field::Money).range) + "; 0 when left out");
     text += helpLine("sliders", rangeText(palvorn::kSliderRange) +
                                     (otherRanges.empty() ? std::string() : " (" + otherRanges + ")") + "; " +
                                     std::to_string(palvorn::kSliderStart) + " when left out");
+    text += helpLine("--convert", "how each picture becomes its sprite: exact (the default: only");
+    text += "              opaque pure black is set), threshold (darker than --threshold),\n"
+            "              floyd-steinberg, atkinson or ordered (dithers around it); all\n"
+            "              but exact need a picture of at most " +
+            std::to_string(kMaxKeptPixels) + " pixels\n";
+    text += helpLine("--threshold", "percent of full brightness, " + std::to_string(palvorn::kMinThreshold) + " to " +
+                                        std::to_string(palvorn::kMaxThreshold) + "; " +
+                                        std::to_string(palvorn::kDefaultThreshold) + " when left out");
+    text += helpLine("--invert", "swap set and clear pixels; --flip-h flips left to right,");
+    text += "              --flip-v top to bottom, --trim removes clear rows and columns at\n"
+            "              the edges; applied to all five pictures in the order convert,\n"
+            "              invert, flip-h, flip-v, trim\n";
     text += helpLine("--force", "replace a NAME.asm in DIR that holds another enemy; without it");
     text += "              such a file is named and kept, and the exit status is 1\n";
     text += helpLine("--build", "then runs the program's build script in DIR, waits, and");
@@ -149,6 +175,64 @@ const ValueField* fieldOfOption(const std::string& option)
     return nullptr;
 }
 
+// What create does to each picture after taking it, in this order:
+// convert, invert, flip left to right, flip top to bottom, trim.
+struct PictureSteps {
+    palvorn::Conversion conversion;
+    bool invert = false;
+    bool flipH = false;
+    bool flipV = false;
+    bool trim = false;
+};
+
+// The steps done to a taken picture, its marks following its pixels so that
+// the notes count what the final sprite leaves clear. A refusal's text when
+// the picture was not kept and so cannot be converted.
+std::optional<std::string> applySteps(TakenPicture& taken, const PictureSteps& steps)
+{
+    using palvorn::Sprite;
+    if (steps.conversion.mode != palvorn::ConvertMode::ExactBlack) {
+        if (!taken.picture) {
+            const std::string size = std::to_string(taken.sprite.width()) + " x " + std::to_string(taken.sprite.height());
+            if (qint64(taken.sprite.width()) * taken.sprite.height() > kMaxKeptPixels)
+                return "is " + size + " pixels, over the " + std::to_string(kMaxKeptPixels) +
+                       " a picture may have to be converted; only --convert exact takes it";
+            return "could not be read again for converting; only --convert exact takes it";
+        }
+        palvorn::Converted converted = palvorn::convert(*taken.picture, steps.conversion);
+        taken.sprite = std::move(converted.sprite);
+        taken.marked = std::move(converted.marked);
+    }
+    const auto both = [&taken](Sprite (*op)(const Sprite&)) {
+        taken.sprite = op(taken.sprite);
+        taken.marked = op(taken.marked);
+    };
+    if (steps.invert)
+        taken.sprite = palvorn::inverted(taken.sprite);
+    if (steps.flipH)
+        both(palvorn::flippedLeftRight);
+    if (steps.flipV)
+        both(palvorn::flippedTopBottom);
+    // A sprite with no set pixel has nothing to trim to and stays whole.
+    if (const palvorn::PixelRect bounds = palvorn::setBounds(taken.sprite); steps.trim && !bounds.isEmpty()) {
+        taken.sprite = palvorn::cropped(taken.sprite, bounds);
+        taken.marked = palvorn::cropped(taken.marked, bounds);
+    }
+    return std::nullopt;
+}
+
+// The value of --threshold: 1 to 99 in at most two digits; none otherwise.
+std::optional<int> thresholdValue(const std::string& value)
+{
+    if (value.empty() || value.size() > 2 ||
+        !std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    const int number = std::stoi(value);
+    if (number < palvorn::kMinThreshold || number > palvorn::kMaxThreshold)
+        return std::nullopt;
+    return number;
+}
+
 int create(const std::vector<std::string>& args)
 {
     palvorn::Enemy enemy;
@@ -159,15 +243,20 @@ int create(const std::vector<std::string>& args)
     bool build = false;
     bool force = false;
     std::vector<std::string> pictures;
+    PictureSteps steps;
+    bool thresholdGiven = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--build") {
-            build = true;
-            continue;
-        }
-        if (arg == "--force") {
-            force = true;
+        bool* const flag = arg == "--build"    ? &build
+                           : arg == "--force"  ? &force
+                           : arg == "--invert" ? &steps.invert
+                           : arg == "--flip-h" ? &steps.flipH
+                           : arg == "--flip-v" ? &steps.flipV
+                           : arg == "--trim"   ? &steps.trim
+                                               : nullptr;
+        if (flag) {
+            *flag = true;
             continue;
         }
         if (arg.rfind("--", 0) != 0 || arg == "--") {
@@ -196,6 +285,18 @@ int create(const std::vector<std::string>& args)
             maxHP = value;
         } else if (option == "--folder") {
             folder = value;
+        } else if (option == "--convert") {
+            const auto mode = palvorn::convertModeFromWord(value);
+            if (!mode)
+                return refuse(option, "\"" + value + "\" is not a conversion; the conversions are " + modeWords(", "));
+            steps.conversion.mode = *mode;
+        } else if (option == "--threshold") {
+            const auto threshold = thresholdValue(value);
+            if (!threshold)
+                return refuse(option, "takes a whole number from " + std::to_string(palvorn::kMinThreshold) + " to " +
+                                          std::to_string(palvorn::kMaxThreshold) + "; \"" + value + "\" is not one");
+            steps.conversion.threshold = *threshold;
+            thresholdGiven = true;
         } else if (row && row->field == Field::Item) {
             item = value;
         } else if (row && row->text) {
@@ -218,6 +319,8 @@ int create(const std::vector<std::string>& args)
           std::pair{&maxHP, std::string_view("--max-hp")}, std::pair{&item, valueField(Field::Item).option}})
         if (!*given)
             return refuse(std::string(option), "is missing (see --help)");
+    if (thresholdGiven && steps.conversion.mode == palvorn::ConvertMode::ExactBlack)
+        return refuse("--threshold", "counts only with a --convert other than exact");
     s.name = *name;
     s.maxHP = *maxHP;
 
@@ -248,6 +351,8 @@ int create(const std::vector<std::string>& args)
         } catch (const PictureError& e) {
             return refuse(picture, e.message().toStdString());
         }
+        if (const auto refusal = applySteps(taken, steps))
+            return refuse(picture, *refusal);
         enemy.sprites[static_cast<std::size_t>(i)] = taken.sprite;
         // What the picture box notes under the picture: dark pixels that will
         // be clear, a picture with no set pixel.

@@ -8,8 +8,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "Convert.h"
 #include "FileBytes.h"
+#include "SavePicture.h"
 #include "SlimePictures.h"
+#include "SpriteOps.h"
+#include "TakePicture.h"
 
 namespace {
 
@@ -72,6 +76,9 @@ private slots:
     void replacing_data();
     void replacing();
     void pictureNotes();
+    void notesFollowTheConversion();
+    void pictureSteps_data();
+    void pictureSteps();
 
 private:
     QStringList slimeArgs(const QStringList& changes = {}) const;
@@ -149,6 +156,19 @@ void TestCommandLine::refusals_data()
     QTest::newRow("name leaving the folder") << QStringList{"--name", "../x"} << "--name: The name \"../x\" cannot";
     QTest::newRow("missing name") << QStringList{"--name", "<drop>"} << "--name: is missing";
     QTest::newRow("unknown option") << QStringList{"--colour", "red"} << "--colour: is not an option";
+    QTest::newRow("unknown conversion") << QStringList{"--convert", "blur"}
+                                        << "--convert: \"blur\" is not a conversion; the conversions are exact, "
+                                           "threshold, floyd-steinberg, atkinson, ordered\n";
+    for (const char* threshold : {"0", "100", "050", "4x", ""})
+        QTest::addRow("threshold \"%s\"", threshold)
+            << QStringList{"--convert", "ordered", "--threshold", threshold}
+            << QStringLiteral("--threshold: takes a whole number from 1 to 99; \"%1\" is not one\n").arg(threshold);
+    QTest::newRow("threshold without a conversion")
+        << QStringList{"--threshold", "40"} << "--threshold: counts only with a --convert other than exact\n";
+    QTest::newRow("too large to convert")
+        << QStringList{"--picture-fault", "normal.bmp", "--convert", "atkinson"}
+        << "normal.bmp: is 1025 x 1024 pixels, over the 1048576 a picture may have to be converted; only "
+           "--convert exact takes it\n";
     QTest::newRow("picture not a picture") << QStringList{"--picture-fault", "high.bmp"} << "high.bmp: ";
     QTest::newRow("hurt over the limit") << QStringList{"--picture-fault", "hurt.bmp"}
                                          << "hurt.bmp: The hurt sprite packs into 240 bytes; the limit is 200.";
@@ -167,6 +187,11 @@ void TestCommandLine::refusals()
             QFile file(dir_->filePath("high.bmp"));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("BM not a bitmap");
+        } else if (changes[1] == QLatin1String("normal.bmp")) {
+            QImage big(1025, 1024, QImage::Format_RGB32);  // over the bound of a kept picture
+            big.fill(Qt::white);
+            QVERIFY(big.save(dir_->filePath("normal.bmp")));
+            args = slimeArgs(changes.mid(2));
         } else {
             QImage big(41, 40, QImage::Format_RGB32);
             big.fill(Qt::black);
@@ -257,6 +282,10 @@ void TestCommandLine::helpAndVersion()
     const Run help = run({"--help"}, dir_->path());
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.contains(QStringLiteral("palvorn-enemy-creator create --name NAME")));
+    for (const char* option : {"[--convert exact|threshold|floyd-steinberg|atkinson|ordered]", "[--threshold N]",
+                               "[--invert]", "[--flip-h]", "[--flip-v]", "[--trim]",
+                               "in the order convert,\n              invert, flip-h, flip-v, trim"})
+        QVERIFY2(help.out.contains(QLatin1String(option)), option);
     const Run version = run({"--version"}, dir_->path());
     QCOMPARE(version.status, 0);
     QVERIFY(version.out.startsWith(QStringLiteral("palvorn-enemy-creator ")));
@@ -387,6 +416,106 @@ void TestCommandLine::pictureNotes()
     QVERIFY2(lines[0].startsWith(QStringLiteral("palvorn-enemy-creator: high.bmp: high attack sprite: 2 dark pixels")),
              qPrintable(lines[0]));
     QVERIFY2(lines[1].startsWith(QStringLiteral("palvorn-enemy-creator: hurt.bmp: hurt sprite: ")), qPrintable(lines[1]));
+}
+
+// The notes count the dark pixels the final sprite leaves clear: those a
+// threshold or an invert sets are no longer noted.
+void TestCommandLine::notesFollowTheConversion()
+{
+    QImage dark = slimePictures()[1];
+    dark.setPixel(0, 1, qRgb(30, 30, 30));
+    dark.setPixel(1, 1, qRgb(100, 100, 100));
+    QVERIFY(dark.save(dir_->filePath("high.bmp")));
+    const Run exact = run(slimeArgs({"--name", "Exact"}), dir_->path());
+    QCOMPARE(exact.status, 0);
+    QVERIFY2(exact.err.startsWith(QStringLiteral("palvorn-enemy-creator: high.bmp: high attack sprite: 1 dark pixel "
+                                                 "will be clear.")),
+             qPrintable(exact.err));
+    const Run converted = run(slimeArgs({"--name", "Conv", "--convert", "threshold", "--threshold", "20"}), dir_->path());
+    QCOMPARE(converted.status, 0);
+    QCOMPARE(converted.err, QString());
+    // Inverted, the dark grey Exact black left clear is set: nothing to note.
+    const Run inverted = run(slimeArgs({"--name", "Inv"}) << "--invert", dir_->path());
+    QCOMPARE(inverted.status, 0);
+    QCOMPARE(inverted.err, QString());
+}
+
+void TestCommandLine::pictureSteps_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("exact") << QStringList{};
+    QTest::newRow("threshold at 50") << QStringList{"--convert", "threshold"};
+    QTest::newRow("threshold at 30") << QStringList{"--convert", "threshold", "--threshold", "30"};
+    QTest::newRow("floyd-steinberg") << QStringList{"--convert", "floyd-steinberg"};
+    QTest::newRow("atkinson at 60") << QStringList{"--convert", "atkinson", "--threshold", "60"};
+    QTest::newRow("ordered at 70") << QStringList{"--convert=ordered", "--threshold=70"};
+    QTest::newRow("invert") << QStringList{"--invert"};
+    QTest::newRow("flip-h") << QStringList{"--flip-h"};
+    QTest::newRow("flip-v") << QStringList{"--flip-v"};
+    QTest::newRow("trim") << QStringList{"--trim"};
+    // Given in another order, done in the fixed one: invert before trim
+    // keeps the margins the inverted picture sets.
+    QTest::newRow("every step") << QStringList{"--trim", "--flip-v", "--convert", "atkinson", "--flip-h",
+                                               "--threshold", "40", "--invert"};
+    QTest::newRow("trim after a conversion") << QStringList{"--convert", "floyd-steinberg", "--trim"};
+}
+
+// The options give the bytes the windows give doing the same steps with the
+// same core functions: each picture's sprite made so here, saved as a
+// picture and written by a plain create, equals create with the options.
+void TestCommandLine::pictureSteps()
+{
+    QFETCH(QStringList, options);
+
+    palvorn::Conversion conversion;
+    for (int i = 0; i < options.size(); ++i) {
+        const QStringList parts = options[i].split(QLatin1Char('='));
+        const QString value = parts.size() > 1 ? parts[1] : i + 1 < options.size() ? options[i + 1] : QString();
+        if (parts[0] == QLatin1String("--convert"))
+            conversion.mode = *palvorn::convertModeFromWord(value.toStdString());
+        else if (parts[0] == QLatin1String("--threshold"))
+            conversion.threshold = value.toInt();
+    }
+    // Greys with a little noise inside a white margin, one black pixel, each
+    // pose its own.
+    QStringList pictures, expected;
+    std::uint32_t seed = 7;
+    for (int pose = 0; pose < 5; ++pose) {
+        QImage image(16 + pose, 12 - pose, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        for (int y = 2; y < image.height() - 1; ++y)
+            for (int x = 3; x < image.width() - 2; ++x) {
+                seed = seed * 1103515245u + 12345u;
+                const int grey = std::clamp(x * 14 + y * 6 + int(seed >> 24) % 40 - 20, 1, 254);
+                image.setPixel(x, y, qRgb(grey, grey, std::max(0, grey - 10)));
+            }
+        image.setPixel(4, 3, qRgb(0, 0, 0));
+        pictures << QStringLiteral("grey%1.png").arg(pose);
+        QVERIFY(image.save(dir_->filePath(pictures.last())));
+
+        const TakenPicture taken = takeImage(image);
+        QVERIFY(taken.picture);
+        palvorn::Sprite sprite = palvorn::convert(*taken.picture, conversion).sprite;
+        if (options.contains(QLatin1String("--invert")))
+            sprite = palvorn::inverted(sprite);
+        if (options.contains(QLatin1String("--flip-h")))
+            sprite = palvorn::flippedLeftRight(sprite);
+        if (options.contains(QLatin1String("--flip-v")))
+            sprite = palvorn::flippedTopBottom(sprite);
+        if (options.contains(QLatin1String("--trim")) && !palvorn::setBounds(sprite).isEmpty())
+            sprite = palvorn::cropped(sprite, palvorn::setBounds(sprite));
+        expected << QStringLiteral("expected%1.png").arg(pose);
+        QVERIFY(writeFile(dir_->filePath(expected.last()), spritePng(sprite)));
+    }
+    QVERIFY(QDir(dir_->path()).mkpath("plain") && QDir(dir_->path()).mkpath("steps"));
+    const QStringList values{"--name", "Grey", "--min-hp", "5", "--max-hp", "50", "--item", "none"};
+    const Run plain = run(QStringList{"create", "--folder", "plain"} + values + expected, dir_->path());
+    QVERIFY2(plain.status == 0, qPrintable(plain.err));
+    const Run steps = run(QStringList{"create", "--folder", "steps"} + values + options + pictures, dir_->path());
+    QVERIFY2(steps.status == 0, qPrintable(steps.err));
+    const QByteArray bytes = readAll(dir_->filePath("steps/Grey.asm"));
+    QVERIFY(!bytes.isEmpty());
+    QCOMPARE(bytes, readAll(dir_->filePath("plain/Grey.asm")));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
