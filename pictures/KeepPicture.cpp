@@ -39,6 +39,20 @@ std::shared_ptr<const palvorn::GreyPicture> levelsOf(const QImage& image)
     return std::make_shared<const palvorn::GreyPicture>(width, height, std::move(levels));
 }
 
+// Whether the bytes in device are a run-length coded bitmap. Qt's reader
+// leaves the pixels such a bitmap skips as whatever memory held, so what it
+// reads of one may differ from one read to the next: never kept.
+bool runLengthBitmap(QIODevice& device)
+{
+    const QByteArray head = device.peek(34);
+    if (head.size() < 34)
+        return false;
+    const auto at = [&head](int i) { return quint32(quint8(head[i])); };
+    const quint32 headerSize = at(14) | at(15) << 8 | at(16) << 16 | at(17) << 24;
+    const quint32 compression = at(30) | at(31) << 8 | at(32) << 16 | at(33) << 24;
+    return headerSize >= 40 && (compression == 1 || compression == 2);
+}
+
 bool withinKeptBound(const palvorn::Sprite& sprite)
 {
     return !sprite.isEmpty() && qint64(sprite.width()) * sprite.height() <= kMaxKeptPixels;
@@ -61,7 +75,7 @@ void keepImage(TakenPicture& taken, const QImage& image)
 
 void keepRead(TakenPicture& taken, QIODevice& device, const char* format)
 {
-    if (!withinKeptBound(taken.sprite) || !device.seek(0))
+    if (!withinKeptBound(taken.sprite) || !device.seek(0) || (qstrcmp(format, "bmp") == 0 && runLengthBitmap(device)))
         return;
     QImageReader reader(&device, format);
     reader.setDecideFormatFromContent(false);
