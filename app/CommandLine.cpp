@@ -193,7 +193,8 @@ std::optional<std::string> applySteps(TakenPicture& taken, const PictureSteps& s
     using palvorn::Sprite;
     if (steps.conversion.mode != palvorn::ConvertMode::ExactBlack) {
         if (!taken.picture) {
-            const std::string size = std::to_string(taken.sprite.width()) + " x " + std::to_string(taken.sprite.height());
+            const std::string size =
+                std::to_string(taken.sprite.width()) + " x " + std::to_string(taken.sprite.height());
             if (qint64(taken.sprite.width()) * taken.sprite.height() > kMaxKeptPixels)
                 return "is " + size + " pixels, over the " + std::to_string(kMaxKeptPixels) +
                        " a picture may have to be converted; only --convert exact takes it";

@@ -431,7 +431,8 @@ void TestCommandLine::notesFollowTheConversion()
     QVERIFY2(exact.err.startsWith(QStringLiteral("palvorn-enemy-creator: high.bmp: high attack sprite: 1 dark pixel "
                                                  "will be clear.")),
              qPrintable(exact.err));
-    const Run converted = run(slimeArgs({"--name", "Conv", "--convert", "threshold", "--threshold", "20"}), dir_->path());
+    const Run converted =
+        run(slimeArgs({"--name", "Conv", "--convert", "threshold", "--threshold", "20"}), dir_->path());
     QCOMPARE(converted.status, 0);
     QCOMPARE(converted.err, QString());
     // Inverted, the dark grey Exact black left clear is set: nothing to note.
