@@ -19,7 +19,10 @@ std::shared_ptr<const palvorn::GreyPicture> levelsOf(const QImage& image)
     const int width = image.width();
     const int height = image.height();
     const bool deep = judgedAt16Bits(image);
-    const QImage pixels = image.convertToFormat(deep ? QImage::Format_RGBA64 : QImage::Format_ARGB32);
+    const QImage::Format target = deep ? QImage::Format_RGBA64 : QImage::Format_ARGB32;
+    // 32-bit RGB holds alpha 255 in every pixel: read in place, as ARGB.
+    const bool inPlace = image.format() == target || (!deep && image.format() == QImage::Format_RGB32);
+    const QImage pixels = inPlace ? image : image.convertToFormat(target);
     if (pixels.isNull())
         return nullptr;
     std::vector<std::uint16_t> levels(std::size_t(width) * std::size_t(height));
