@@ -164,7 +164,7 @@ QImage renderSprite(const Sprite& sprite, const Sprite& marked, Scale scale)
     return image;
 }
 
-QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
+QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box, bool grid)
 {
     checkMarked(sprite, marked);
     if (box.isEmpty())
@@ -183,8 +183,21 @@ QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
     const int left = (box.width() - picture.width()) / 2;
     const int top = (box.height() - picture.height()) / 2;
     const auto lineBytes = static_cast<std::size_t>(picture.width()) * sizeof(QRgb);
-    for (int y = 0; y < picture.height(); ++y)
-        std::memcpy(reinterpret_cast<QRgb*>(image.scanLine(top + y)) + left, picture.constScanLine(y), lineBytes);
+    const int up = scaleFor(QSize(sprite.width(), sprite.height()), box).up;
+    const bool lines = grid && up >= kGridZoom;
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(top + y)) + left;
+        std::memcpy(line, picture.constScanLine(y), lineBytes);
+        if (!lines)
+            continue;
+        if (y % up == 0) {
+            for (int x = 0; x < picture.width(); ++x)
+                line[x] = gridColour(line[x]);
+        } else {
+            for (int x = 0; x < picture.width(); x += up)
+                line[x] = gridColour(line[x]);
+        }
+    }
     return image;
 }
 

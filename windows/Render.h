@@ -69,8 +69,19 @@ QImage renderSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked
 
 // The whole picture box: kBoxColour, with the sprite scaled by scaleFor(box)
 // centred in it (left/top take the odd pixel). Same rules on `marked`.
+// With grid, at an enlargement of kGridZoom or more, the top row and left
+// column of each sprite pixel's square are gridColour() of its colour.
 // An empty box gives a null image.
-QImage renderBox(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, QSize box);
+QImage renderBox(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, QSize box, bool grid = false);
+
+// The enlargement from which the editing box shows a grid.
+inline constexpr int kGridZoom = 8;
+// A shown colour a sixth of the way to mid grey: a faint line on any pixel.
+constexpr QRgb gridColour(QRgb colour)
+{
+    const auto toGrey = [](int c) { return c + (128 - c) / 6; };
+    return qRgb(toGrey(qRed(colour)), toGrey(qGreen(colour)), toGrey(qBlue(colour)));
+}
 
 // The 96 × 64 screen scaled by zoom (kMinZoom..kMaxZoom, else
 // std::invalid_argument): kScreenColour, the shown sprite's set pixels in

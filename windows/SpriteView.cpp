@@ -1,6 +1,10 @@
 #include "SpriteView.h"
 
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 
 #include "TakePicture.h"
 
@@ -8,6 +12,8 @@ SpriteView::SpriteView(QWidget* parent) : QWidget(parent)
 {
     // Every pixel of the box is painted, so nothing below needs drawing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Focus for the arrow keys, by click or Tab.
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void SpriteView::setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
@@ -29,6 +35,30 @@ render::Scale SpriteView::scale() const
     return render::scaleFor(QSize(sprite_.width(), sprite_.height()), size());
 }
 
+QPoint SpriteView::pictureOrigin() const
+{
+    // As renderBox centres it.
+    const QSize shown = render::scaledSize(QSize(sprite_.width(), sprite_.height()), scale());
+    return {(width() - shown.width()) / 2, (height() - shown.height()) / 2};
+}
+
+QPoint SpriteView::pixelAt(QPoint point) const
+{
+    const render::Scale s = scale();
+    const QPoint at = point - pictureOrigin();
+    // Rounded down, so that the pixels left of and above the picture are negative.
+    const auto toPixel = [&s](int offset) {
+        return static_cast<int>(std::floor(double(offset) / s.up)) * s.down;
+    };
+    return {toPixel(at.x()), toPixel(at.y())};
+}
+
+QPoint SpriteView::pointOf(QPoint pixel) const
+{
+    const render::Scale s = scale();
+    return pictureOrigin() + QPoint(pixel.x() / s.down * s.up + s.up / 2, pixel.y() / s.down * s.up + s.up / 2);
+}
+
 QSize SpriteView::sizeHint() const
 {
     // Twice the calculator screen: a battle-sized sprite is shown at 2:1 or more.
@@ -43,9 +73,14 @@ QSize SpriteView::minimumSizeHint() const
 void SpriteView::paintEvent(QPaintEvent*)
 {
     if (image_.size() != size())
-        image_ = render::renderBox(sprite_, marked_, size());
+        image_ = render::renderBox(sprite_, marked_, size(), true);
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
+    if (hasFocus()) {
+        // The arrow keys move the sprite now: the box says so by its edge.
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void SpriteView::resizeEvent(QResizeEvent* event)
@@ -53,6 +88,60 @@ void SpriteView::resizeEvent(QResizeEvent* event)
     image_ = QImage();
     updateScaleText();
     QWidget::resizeEvent(event);
+}
+
+void SpriteView::mousePressEvent(QMouseEvent* event)
+{
+    const Qt::MouseButton button = event->button();
+    if (strokeButton_ != Qt::NoButton || sprite_.isEmpty() ||
+        (button != Qt::LeftButton && button != Qt::RightButton)) {
+        event->ignore();
+        return;
+    }
+    strokeButton_ = button;
+    emit strokeStarted(pixelAt(event->position().toPoint()), button == Qt::LeftButton);
+}
+
+void SpriteView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (strokeButton_ == Qt::NoButton) {
+        event->ignore();
+        return;
+    }
+    emit strokeMoved(pixelAt(event->position().toPoint()), event->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+void SpriteView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != strokeButton_ || strokeButton_ == Qt::NoButton) {
+        event->ignore();
+        return;
+    }
+    // The release point counts: a click with Shift ends a line there.
+    emit strokeMoved(pixelAt(event->position().toPoint()), event->modifiers().testFlag(Qt::ShiftModifier));
+    strokeButton_ = Qt::NoButton;
+    emit strokeEnded();
+}
+
+void SpriteView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() & ~Qt::KeypadModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left: emit shiftRequested(-1, 0); break;
+    case Qt::Key_Right: emit shiftRequested(1, 0); break;
+    case Qt::Key_Up: emit shiftRequested(0, -1); break;
+    case Qt::Key_Down: emit shiftRequested(0, 1); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+}
+
+void SpriteView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The right button clears pixels here; it opens no menu.
+    event->accept();
 }
 
 QString SpriteView::scaleText() const
