@@ -151,6 +151,8 @@ private slots:
     void pictureNote_data();
     void pictureNote();
     void refusals();
+    void gridFromZoomEight_data();
+    void gridFromZoomEight();
 
     void screenPixels_data();
     void screenPixels();
@@ -485,6 +487,45 @@ void TestRender::posesScaledLikeTheBox()
     QCOMPARE(countColour(images[2], render::kClearColour), 48 * 32);
 }
 
+void TestRender::gridFromZoomEight_data()
+{
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<bool>("grid");
+
+    QTest::newRow("7:1, no grid") << QSize(14, 15) << false;
+    QTest::newRow("8:1, grid") << QSize(16, 17) << true;
+    QTest::newRow("9:1 centred in a larger box") << QSize(21, 19) << true;
+}
+
+void TestRender::gridFromZoomEight()
+{
+    QFETCH(QSize, box);
+    QFETCH(bool, grid);
+
+    const Picture p = picture({"Xm", ".X"});
+    const int up = render::scaleFor({2, 2}, box).up;
+    const QImage plain = render::renderBox(p.sprite, p.marked, box);
+    const QImage shown = render::renderBox(p.sprite, p.marked, box, true);
+    const QPoint origin((box.width() - 2 * up) / 2, (box.height() - 2 * up) / 2);
+    int lined = 0;
+    for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x) {
+            const QPoint at = QPoint(x, y) - origin;
+            const bool inside = at.x() >= 0 && at.y() >= 0 && at.x() < 2 * up && at.y() < 2 * up;
+            // The top row and left column of each pixel's square.
+            const bool line = grid && inside && (at.x() % up == 0 || at.y() % up == 0);
+            const QRgb expected = line ? render::gridColour(plain.pixel(x, y)) : plain.pixel(x, y);
+            QCOMPARE(shown.pixel(x, y), expected);
+            lined += line;
+        }
+    QCOMPARE(lined, grid ? 4 * (2 * up - 1) : 0);
+    // Faint, and seen on every colour.
+    for (const QRgb colour : {render::kSetColour, render::kClearColour, render::kMarkedColour}) {
+        QVERIFY(render::gridColour(colour) != colour);
+        QVERIFY(std::abs(qGray(render::gridColour(colour)) - qGray(colour)) <= 30);
+    }
+}
+
 void TestRender::spriteViewShowsTheBox()
 {
     SpriteView view;
@@ -496,7 +537,7 @@ void TestRender::spriteViewShowsTheBox()
 
     const Picture p = picture({"X..m", ".mX.", "XXXX"});
     view.setSprite(p.sprite, p.marked);
-    COMPARE_IMAGES(view.grab().toImage(), render::renderBox(p.sprite, p.marked, {50, 30}));
+    COMPARE_IMAGES(view.grab().toImage(), render::renderBox(p.sprite, p.marked, {50, 30}, true));
     QCOMPARE(view.scaleText(), QStringLiteral("shown at 10:1"));
     QCOMPARE(view.note(), QStringLiteral("2 dark pixels will be clear."));
     QCOMPARE(scaleSpy.count(), 1);
