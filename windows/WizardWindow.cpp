@@ -557,7 +557,9 @@ void WizardWindow::showSpriteNote()
                                            "Take a smaller picture to go on.")
                                 .arg(size)
                                 .arg(palvorn::kSizeLimit));
-        SpriteNote->setStyleSheet(QLatin1String(kWarningStyle));
+        // Set only when it changes: a style sheet is parsed and applied anew each time.
+        if (SpriteNote->styleSheet() != QLatin1String(kWarningStyle))
+            SpriteNote->setStyleSheet(QLatin1String(kWarningStyle));
         return;
     }
     QStringList lines;
@@ -566,7 +568,8 @@ void WizardWindow::showSpriteNote()
     if (!PictureBox->note().isEmpty())
         lines << PictureBox->note();
     SpriteNote->setText(lines.join(QLatin1Char(' ')));
-    SpriteNote->setStyleSheet(QString());
+    if (!SpriteNote->styleSheet().isEmpty())
+        SpriteNote->setStyleSheet(QString());
 }
 
 void WizardWindow::NewBut_Click()
