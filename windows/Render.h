@@ -5,6 +5,7 @@
 // images, so the pictures are tested here pixel for pixel.
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QtGui/qrgb.h>
@@ -12,6 +13,7 @@
 
 #include "Enemy.h"
 #include "Sprite.h"
+#include "SpriteOps.h"
 
 namespace render {
 
@@ -73,6 +75,15 @@ QImage renderSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked
 // column of each sprite pixel's square are gridColour() of its colour.
 // An empty box gives a null image.
 QImage renderBox(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, QSize box, bool grid = false);
+
+// Draws again the sprite pixels `part` of a box that renderBox drew (same
+// size, same grid) for a sprite of this one's size, from sprite and marked:
+// the box then is what renderBox gives for them, where only those pixels
+// changed. Returns the rectangle of the box drawn again. Draws nothing and
+// returns an empty rectangle when the picture is shrunk in the box (a shown
+// pixel stands for several: draw the box whole). Same rules on `marked`.
+QRect redrawBoxPart(QImage& box, const palvorn::Sprite& sprite, const palvorn::Sprite& marked,
+                    const palvorn::PixelRect& part, bool grid = false);
 
 // The enlargement from which the editing box shows a grid.
 inline constexpr int kGridZoom = 8;

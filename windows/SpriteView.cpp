@@ -3,7 +3,9 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "TakePicture.h"
@@ -16,13 +18,53 @@ SpriteView::SpriteView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
+namespace {
+
+// The pixels, in whole bytes of rows, where two sprites of one size (and
+// their marks, of one size too) differ; empty where they are the same.
+palvorn::PixelRect differingPixels(const palvorn::Sprite& a, const palvorn::Sprite& b, const palvorn::Sprite& aMarks,
+                                   const palvorn::Sprite& bMarks)
+{
+    int left = a.bytesPerRow(), right = -1, top = -1, bottom = -1;
+    for (int y = 0; y < a.height(); ++y)
+        for (int i = 0; i < a.bytesPerRow(); ++i)
+            if (a.row(y)[i] != b.row(y)[i] || (!aMarks.isEmpty() && aMarks.row(y)[i] != bMarks.row(y)[i])) {
+                top = top < 0 ? y : top;
+                bottom = y;
+                left = std::min(left, i);
+                right = std::max(right, i);
+            }
+    if (top < 0)
+        return {};
+    const int x0 = left * 8;
+    return {x0, top, std::min(a.width(), (right + 1) * 8) - x0, bottom - top + 1};
+}
+
+bool sameShape(const palvorn::Sprite& a, const palvorn::Sprite& b)
+{
+    return a.width() == b.width() && a.height() == b.height();
+}
+
+}  // namespace
+
 void SpriteView::setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
 {
     QString note = pictureNote(sprite, marked);  // checks the mask before anything changes
+    // A pen stroke changes a few pixels at a time: only those are drawn again.
+    const bool patch = !image_.isNull() && image_.size() == size() && sameShape(sprite, sprite_) &&
+                       sameShape(marked, marked_);
+    const palvorn::PixelRect changed = patch ? differingPixels(sprite_, sprite, marked_, marked) : palvorn::PixelRect{};
     sprite_ = sprite;
     marked_ = marked;
-    image_ = QImage();
-    update();
+    if (!patch) {
+        image_ = QImage();
+        update();
+    } else if (!changed.isEmpty()) {
+        const QRect redrawn = render::redrawBoxPart(image_, sprite_, marked_, changed, true);
+        if (redrawn.isEmpty())
+            image_ = QImage();
+        update(redrawn.isEmpty() ? rect() : redrawn);
+    }
     updateScaleText();
     if (note != note_) {
         note_ = std::move(note);
@@ -70,12 +112,12 @@ QSize SpriteView::minimumSizeHint() const
     return {32, 32};
 }
 
-void SpriteView::paintEvent(QPaintEvent*)
+void SpriteView::paintEvent(QPaintEvent* event)
 {
     if (image_.size() != size())
         image_ = render::renderBox(sprite_, marked_, size(), true);
     QPainter painter(this);
-    painter.drawImage(0, 0, image_);
+    painter.drawImage(event->rect(), image_, event->rect());
     if (hasFocus()) {
         // The arrow keys move the sprite now: the box says so by its edge.
         painter.setPen(palette().color(QPalette::Highlight));
