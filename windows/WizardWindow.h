@@ -2,10 +2,10 @@
 // The wizard window ("Main"): the startup window, alive for the whole run. It
 // owns the enemy being made, as a document with its own file, and the undo
 // history of every change to it. Five steps take the five sprites from
-// picture files, the clipboard or a drop, and each can be converted again
-// from its kept picture, painted, resized, trimmed, flipped, inverted,
-// shifted, copied from another step and saved as a picture; "Finish" opens the settings window
-// on a copy of the enemy and keeps what its Create wrote; "New", "Open" and
+// picture files, the clipboard or a drop; each can be converted again from
+// its kept picture, painted, resized, trimmed, flipped, inverted, shifted,
+// copied from another step and saved as a picture. "Finish" opens the
+// settings window on a copy of the enemy and keeps what its Create wrote; "New", "Open" and
 // the Sprites window's "Ok" start another enemy, undoably; closing it closes
 // the other windows, asking first when work would be lost.
 
@@ -15,7 +15,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 
 #include "History.h"
 #include "TakePicture.h"
@@ -52,8 +51,8 @@ public:
 
     // Puts a sprite into the current step as one undoable change named
     // "WHAT into POSE". marked flags the pixels that looked dark in its
-    // picture but are clear (empty, or the sprite's size).
-    // The step keeps no picture to convert again.
+    // picture but are clear (empty, or the sprite's size). The step keeps
+    // no picture to convert again.
     void takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& marked = {},
                 const QString& what = QStringLiteral("picture"));
     // The same for a taken picture: its sprite and marks, and its picture,
