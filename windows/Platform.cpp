@@ -30,6 +30,12 @@ OpenFileDialog& openFileDialog()
     return dialog;
 }
 
+SaveFileDialog& saveFileDialog()
+{
+    static SaveFileDialog dialog;
+    return dialog;
+}
+
 ScriptLauncher& scriptLauncher()
 {
     static ScriptLauncher launcher;
@@ -88,6 +94,24 @@ QString openFile(QWidget* parent, OpenFileRequest& request)
 void setOpenFileDialog(OpenFileDialog dialog)
 {
     openFileDialog() = std::move(dialog);
+}
+
+QString saveFile(QWidget* parent, const SaveFileRequest& request)
+{
+    if (saveFileDialog())
+        return saveFileDialog()(parent, request);
+    QFileDialog dialog(parent, request.title, request.suggested, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(request.suffix);
+    dialog.selectFile(request.suggested);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void setSaveFileDialog(SaveFileDialog dialog)
+{
+    saveFileDialog() = std::move(dialog);
 }
 
 QString startScript(const QString& script, const QString& argument, const QString& folder,

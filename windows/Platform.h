@@ -1,7 +1,7 @@
 #pragma once
 // Every call the windows make to the platform that a test must be able to
 // answer without a modal loop or a real process: the program folder (in
-// Folders.h), warning boxes, questions, the file-open dialog, the build
+// Folders.h), warning boxes, questions, the file-open and file-save dialogs, the build
 // script launcher and the file manager. Each has a real default; tests
 // install their own with the set* functions (an empty function restores the
 // default).
@@ -47,6 +47,20 @@ struct OpenFileRequest {
 using OpenFileDialog = std::function<QString(QWidget* parent, OpenFileRequest& request)>;
 QString openFile(QWidget* parent, OpenFileRequest& request);
 void setOpenFileDialog(OpenFileDialog dialog);
+
+// A file-save dialog with its title, the file it suggests (folder and
+// name), its filter and the suffix added to a name typed without one.
+// Returns the chosen file, or an empty string when the user cancelled. The
+// dialog asks before an existing file is replaced.
+struct SaveFileRequest {
+    QString title;
+    QString suggested;
+    QString filter;
+    QString suffix;
+};
+using SaveFileDialog = std::function<QString(QWidget* parent, const SaveFileRequest& request)>;
+QString saveFile(QWidget* parent, const SaveFileRequest& request);
+void setSaveFileDialog(SaveFileDialog dialog);
 
 // Starts the build script detached, hidden, in folder, with the enemy name
 // as its one argument, so that it goes on when the program ends. When the

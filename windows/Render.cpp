@@ -164,7 +164,7 @@ QImage renderSprite(const Sprite& sprite, const Sprite& marked, Scale scale)
     return image;
 }
 
-QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
+QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box, bool grid)
 {
     checkMarked(sprite, marked);
     if (box.isEmpty())
@@ -183,9 +183,52 @@ QImage renderBox(const Sprite& sprite, const Sprite& marked, QSize box)
     const int left = (box.width() - picture.width()) / 2;
     const int top = (box.height() - picture.height()) / 2;
     const auto lineBytes = static_cast<std::size_t>(picture.width()) * sizeof(QRgb);
-    for (int y = 0; y < picture.height(); ++y)
-        std::memcpy(reinterpret_cast<QRgb*>(image.scanLine(top + y)) + left, picture.constScanLine(y), lineBytes);
+    const int up = scaleFor(QSize(sprite.width(), sprite.height()), box).up;
+    const bool lines = grid && up >= kGridZoom;
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(top + y)) + left;
+        std::memcpy(line, picture.constScanLine(y), lineBytes);
+        if (!lines)
+            continue;
+        if (y % up == 0) {
+            for (int x = 0; x < picture.width(); ++x)
+                line[x] = gridColour(line[x]);
+        } else {
+            for (int x = 0; x < picture.width(); x += up)
+                line[x] = gridColour(line[x]);
+        }
+    }
     return image;
+}
+
+QRect redrawBoxPart(QImage& box, const Sprite& sprite, const Sprite& marked, const palvorn::PixelRect& part,
+                    bool grid)
+{
+    checkMarked(sprite, marked);
+    const QSize size(sprite.width(), sprite.height());
+    const QRect pixels = QRect(part.left, part.top, part.width, part.height) & QRect(QPoint(0, 0), size);
+    const Scale scale = scaleFor(size, box.size());
+    if (box.isNull() || pixels.isEmpty() || scale.down > 1 || box.format() != QImage::Format_RGB32)
+        return {};
+    const int up = scale.up;
+    const QSize shown = scaledSize(size, scale);
+    const QPoint origin((box.width() - shown.width()) / 2, (box.height() - shown.height()) / 2);
+    const bool lines = grid && up >= kGridZoom;
+    // Each pixel's square as renderBox draws it, grid line on its top row and left column.
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        const std::uint8_t* set = sprite.row(y);
+        const std::uint8_t* mark = marked.isEmpty() ? nullptr : marked.row(y);
+        for (int x = pixels.left(); x <= pixels.right(); ++x) {
+            const QRgb colour = colourAt(set, mark, x);
+            for (int k = 0; k < up; ++k) {
+                auto* line = reinterpret_cast<QRgb*>(box.scanLine(origin.y() + y * up + k)) + origin.x() + x * up;
+                std::fill_n(line, up, lines && k == 0 ? gridColour(colour) : colour);
+                if (lines)
+                    line[0] = gridColour(colour);
+            }
+        }
+    }
+    return {origin + pixels.topLeft() * up, pixels.size() * up};
 }
 
 QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)

@@ -5,6 +5,7 @@
 // images, so the pictures are tested here pixel for pixel.
 
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QtGui/qrgb.h>
@@ -12,6 +13,7 @@
 
 #include "Enemy.h"
 #include "Sprite.h"
+#include "SpriteOps.h"
 
 namespace render {
 
@@ -69,8 +71,28 @@ QImage renderSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked
 
 // The whole picture box: kBoxColour, with the sprite scaled by scaleFor(box)
 // centred in it (left/top take the odd pixel). Same rules on `marked`.
+// With grid, at an enlargement of kGridZoom or more, the top row and left
+// column of each sprite pixel's square are gridColour() of its colour.
 // An empty box gives a null image.
-QImage renderBox(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, QSize box);
+QImage renderBox(const palvorn::Sprite& sprite, const palvorn::Sprite& marked, QSize box, bool grid = false);
+
+// Draws again the sprite pixels `part` of a box that renderBox drew (same
+// size, same grid) for a sprite of this one's size, from sprite and marked:
+// the box then is what renderBox gives for them, where only those pixels
+// changed. Returns the rectangle of the box drawn again. Draws nothing and
+// returns an empty rectangle when the picture is shrunk in the box (a shown
+// pixel stands for several: draw the box whole). Same rules on `marked`.
+QRect redrawBoxPart(QImage& box, const palvorn::Sprite& sprite, const palvorn::Sprite& marked,
+                    const palvorn::PixelRect& part, bool grid = false);
+
+// The enlargement from which the editing box shows a grid.
+inline constexpr int kGridZoom = 8;
+// A shown colour a sixth of the way to mid grey: a faint line on any pixel.
+constexpr QRgb gridColour(QRgb colour)
+{
+    const auto toGrey = [](int c) { return c + (128 - c) / 6; };
+    return qRgb(toGrey(qRed(colour)), toGrey(qGreen(colour)), toGrey(qBlue(colour)));
+}
 
 // The 96 × 64 screen scaled by zoom (kMinZoom..kMaxZoom, else
 // std::invalid_argument): kScreenColour, the shown sprite's set pixels in

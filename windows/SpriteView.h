@@ -1,9 +1,12 @@
 #pragma once
 // The picture box: the sprite as it will be packed, scaled by a whole factor
 // to fill the box (render::renderBox), with the scale and a note about the
-// picture as texts for the window to show beside it.
+// picture as texts for the window to show beside it. It is also the pen:
+// presses, drags and arrow keys arrive as signals in sprite pixels, for the
+// window to change the enemy by; the box itself changes nothing.
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -32,6 +35,13 @@ public:
     // pictureNote for the sprite shown.
     QString note() const { return note_; }
 
+    // The sprite pixel shown at `point` of the box; outside the sprite (and
+    // past its edges) where the point is off the picture.
+    QPoint pixelAt(QPoint point) const;
+    // The centre of sprite pixel `pixel` in the box, for tests and benchmarks
+    // that drive the pen.
+    QPoint pointOf(QPoint pixel) const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -41,16 +51,33 @@ signals:
     void scaleTextChanged(const QString& text);
     void noteChanged(const QString& text);
 
+    // A stroke: pressed at pixel (left button sets, right clears), moved to
+    // pixel (straight: Shift held, a line from where it was pressed), ended
+    // at release. Only over a sprite; every move in between is reported.
+    void strokeStarted(QPoint pixel, bool set);
+    void strokeMoved(QPoint pixel, bool straight);
+    void strokeEnded();
+    // An arrow key while the box has focus: move the sprite one pixel.
+    void shiftRequested(int dx, int dy);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void updateScaleText();
+    // Where the scaled picture's top left lies in the box.
+    QPoint pictureOrigin() const;
 
     palvorn::Sprite sprite_;
     palvorn::Sprite marked_;
     QString scaleText_;  // as last sent
     QString note_;
     QImage image_;  // the box at its current size; null when it must be drawn again
+    Qt::MouseButton strokeButton_ = Qt::NoButton;  // the button of the stroke under way
 };

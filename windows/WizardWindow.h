@@ -2,23 +2,30 @@
 // The wizard window ("Main"): the startup window, alive for the whole run. It
 // owns the enemy being made, as a document with its own file, and the undo
 // history of every change to it. Five steps take the five sprites from
-// picture files, the clipboard or a drop; "Finish" opens the settings window
-// on a copy of the enemy and keeps what its Create wrote; "New", "Open" and
+// picture files, the clipboard or a drop; each can be converted again from
+// its kept picture, painted, resized, trimmed, flipped, inverted, shifted,
+// copied from another step and saved as a picture. "Finish" opens the
+// settings window on a copy of the enemy and keeps what its Create wrote; "New", "Open" and
 // the Sprites window's "Ok" start another enemy, undoably; closing it closes
 // the other windows, asking first when work would be lost.
 
+#include <QPoint>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "History.h"
 #include "TakePicture.h"
 
+class QComboBox;
 class QFrame;
 class QLabel;
 class QMimeData;
 class QPushButton;
+class QSlider;
+class QSpinBox;
 class ScreenPreview;
 class SettingsWindow;
 class SpriteView;
@@ -44,9 +51,14 @@ public:
 
     // Puts a sprite into the current step as one undoable change named
     // "WHAT into POSE". marked flags the pixels that looked dark in its
-    // picture but are clear (empty, or the sprite's size).
+    // picture but are clear (empty, or the sprite's size). The step keeps
+    // no picture to convert again.
     void takeIn(const palvorn::Sprite& sprite, const palvorn::Sprite& marked = {},
                 const QString& what = QStringLiteral("picture"));
+    // The same for a taken picture: its sprite and marks, and its picture,
+    // when it was kept, for the conversion controls. A new picture starts at
+    // Exact black; the step's threshold stays as it was.
+    void takeIn(const TakenPicture& taken, const QString& what = QStringLiteral("picture"));
     // Open: reads an enemy source file into the five steps and the settings,
     // undoably, then opens the settings window. A refused file is reported
     // by line and changes nothing.
@@ -65,6 +77,21 @@ private slots:
     void UndoBut_Click();
     void RedoBut_Click();
     void showSpriteNote();
+
+    void ConvertMode_Change(int index);
+    void ThresholdSlider_Change(int value);
+    void ThresholdSlider_Release();
+    void SpriteSize_Change();
+    void TrimBut_Click();
+    void FlipHBut_Click();
+    void FlipVBut_Click();
+    void InvertBut_Click();
+    void CopyFrom_Change(int index);
+    void SavePoseBut_Click();
+    void startStroke(QPoint pixel, bool set);
+    void continueStroke(QPoint pixel, bool straight);
+    void endStroke();
+    void shiftSprite(int dx, int dy);
     void keepCreated(const palvorn::Enemy& written, const QString& file);
 
 protected:
@@ -74,6 +101,7 @@ protected:
 
 private:
     void setUpControls();
+    void setUpEditControls();
     void setUpLayout();
     void setUpConnections();
     void setUpShortcuts();
@@ -98,12 +126,40 @@ private:
     // step and its sprite; run after every change.
     void updateButtons();
     void showSprite();
+    // The conversion, size and shape controls as the current step's pose is.
+    void showEditControls();
+    void showCopyChoices();
+
+    // The current step's pose, and a new state of it as one undoable change
+    // named "WHAT" (none when nothing would change).
+    palvorn::PoseState currentPose() const;
+    void changePose(const QString& name, palvorn::PoseState after);
+    // The current pose converted again from its kept picture (which it must have).
+    palvorn::PoseState converted(const palvorn::Conversion& conversion) const;
+
+    // An edit shown while it goes on (a pen stroke, a slider drag): the
+    // document holds its state as it is, and it becomes one undoable change
+    // from `before` when it ends, or as soon as anything else happens.
+    enum class LiveKind { Stroke, Threshold };
+    struct LiveEdit {
+        LiveKind kind;
+        int pose;
+        palvorn::PoseState before;
+        QString name;
+    };
+    void beginLive(LiveKind kind, const QString& name);
+    void showLive(const palvorn::PoseState& state);
+    void finishLive();
     void closeOtherWindows();
 
     palvorn::EnemyDocument document_;
     palvorn::History history_;
     int curStep_ = 1;
     QPointer<SettingsWindow> settings_;
+    std::optional<LiveEdit> live_;
+    QPoint strokeFrom_;  // in sprite pixels
+    QPoint strokeLast_;
+    bool strokeSets_ = true;
 
     QPushButton* NextBut = nullptr;
     QPushButton* FinishBut = nullptr;
@@ -121,6 +177,18 @@ private:
     QLabel* SpriteNote = nullptr;   // the scale and the dark-pixel note, or why the step is held
     ScreenPreview* Screen = nullptr;
     QLabel* ScreenNote = nullptr;   // what the screen cuts off
+    QComboBox* ConvertMode = nullptr;
+    QLabel* ThresholdLbl = nullptr;
+    QSlider* ThresholdSlider = nullptr;
+    QSpinBox* SpriteWidth = nullptr;
+    QLabel* TimesLbl = nullptr;
+    QSpinBox* SpriteHeight = nullptr;
+    QPushButton* TrimBut = nullptr;
+    QPushButton* FlipHBut = nullptr;
+    QPushButton* FlipVBut = nullptr;
+    QPushButton* InvertBut = nullptr;
+    QComboBox* CopyFrom = nullptr;
+    QPushButton* SavePoseBut = nullptr;
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
 };

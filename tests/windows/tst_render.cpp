@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QSignalSpy>
 #include <array>
+#include <random>
 #include <stdexcept>
 
 #include "Render.h"
@@ -151,6 +152,10 @@ private slots:
     void pictureNote_data();
     void pictureNote();
     void refusals();
+    void gridFromZoomEight_data();
+    void gridFromZoomEight();
+    void redrawnPartIsTheWholeBox_data();
+    void redrawnPartIsTheWholeBox();
 
     void screenPixels_data();
     void screenPixels();
@@ -485,6 +490,95 @@ void TestRender::posesScaledLikeTheBox()
     QCOMPARE(countColour(images[2], render::kClearColour), 48 * 32);
 }
 
+void TestRender::gridFromZoomEight_data()
+{
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<bool>("grid");
+
+    QTest::newRow("7:1, no grid") << QSize(14, 15) << false;
+    QTest::newRow("8:1, grid") << QSize(16, 17) << true;
+    QTest::newRow("9:1 centred in a larger box") << QSize(21, 19) << true;
+}
+
+void TestRender::gridFromZoomEight()
+{
+    QFETCH(QSize, box);
+    QFETCH(bool, grid);
+
+    const Picture p = picture({"Xm", ".X"});
+    const int up = render::scaleFor({2, 2}, box).up;
+    const QImage plain = render::renderBox(p.sprite, p.marked, box);
+    const QImage shown = render::renderBox(p.sprite, p.marked, box, true);
+    const QPoint origin((box.width() - 2 * up) / 2, (box.height() - 2 * up) / 2);
+    int lined = 0;
+    for (int y = 0; y < box.height(); ++y)
+        for (int x = 0; x < box.width(); ++x) {
+            const QPoint at = QPoint(x, y) - origin;
+            const bool inside = at.x() >= 0 && at.y() >= 0 && at.x() < 2 * up && at.y() < 2 * up;
+            // The top row and left column of each pixel's square.
+            const bool line = grid && inside && (at.x() % up == 0 || at.y() % up == 0);
+            const QRgb expected = line ? render::gridColour(plain.pixel(x, y)) : plain.pixel(x, y);
+            QCOMPARE(shown.pixel(x, y), expected);
+            lined += line;
+        }
+    QCOMPARE(lined, grid ? 4 * (2 * up - 1) : 0);
+    // Faint, and seen on every colour.
+    for (const QRgb colour : {render::kSetColour, render::kClearColour, render::kMarkedColour}) {
+        QVERIFY(render::gridColour(colour) != colour);
+        QVERIFY(std::abs(qGray(render::gridColour(colour)) - qGray(colour)) <= 30);
+    }
+}
+
+void TestRender::redrawnPartIsTheWholeBox_data()
+{
+    QTest::addColumn<QSize>("box");
+    QTest::addColumn<bool>("grid");
+
+    QTest::newRow("3:1, odd margins") << QSize(40, 33) << false;
+    QTest::newRow("3:1 asked for a grid, too small for one") << QSize(40, 33) << true;
+    QTest::newRow("10:1 with a grid") << QSize(131, 100) << true;
+    QTest::newRow("1:1") << QSize(13, 10) << true;
+}
+
+void TestRender::redrawnPartIsTheWholeBox()
+{
+    QFETCH(QSize, box);
+    QFETCH(bool, grid);
+
+    // Random pixels and marks, then random parts of them changed, as strokes do.
+    std::mt19937 random(17u);
+    const auto randomSprite = [&random] {
+        Sprite s(13, 10);
+        for (int y = 0; y < s.height(); ++y)
+            for (int x = 0; x < s.width(); ++x)
+                s.setPixel(x, y, random() % 3 == 0);
+        return s;
+    };
+    Sprite sprite = randomSprite();
+    Sprite marks = randomSprite();
+    QImage shown = render::renderBox(sprite, marks, box, grid);
+    for (int round = 0; round < 40; ++round) {
+        const int left = int(random() % 13), top = int(random() % 10);
+        const palvorn::PixelRect part{left, top, 1 + int(random() % (13 - left)), 1 + int(random() % (10 - top))};
+        const Sprite fresh = randomSprite();
+        for (int y = part.top; y < part.top + part.height; ++y)
+            for (int x = part.left; x < part.left + part.width; ++x) {
+                sprite.setPixel(x, y, fresh.pixel(x, y));
+                marks.setPixel(x, y, !fresh.pixel(x, y) && random() % 2);
+            }
+        const QRect redrawn = render::redrawBoxPart(shown, sprite, marks, part, grid);
+        const int up = render::scaleFor({13, 10}, box).up;
+        QCOMPARE(redrawn.size(), QSize(part.width * up, part.height * up));
+        COMPARE_IMAGES(shown, render::renderBox(sprite, marks, box, grid));
+    }
+
+    // Shrunk, a shown pixel stands for several: nothing is drawn.
+    QImage small = render::renderBox(sprite, marks, {6, 5});
+    const QImage before = small;
+    QVERIFY(render::redrawBoxPart(small, sprite, marks, {0, 0, 2, 2}).isEmpty());
+    QCOMPARE(small, before);
+}
+
 void TestRender::spriteViewShowsTheBox()
 {
     SpriteView view;
@@ -496,11 +590,19 @@ void TestRender::spriteViewShowsTheBox()
 
     const Picture p = picture({"X..m", ".mX.", "XXXX"});
     view.setSprite(p.sprite, p.marked);
-    COMPARE_IMAGES(view.grab().toImage(), render::renderBox(p.sprite, p.marked, {50, 30}));
+    COMPARE_IMAGES(view.grab().toImage(), render::renderBox(p.sprite, p.marked, {50, 30}, true));
     QCOMPARE(view.scaleText(), QStringLiteral("shown at 10:1"));
     QCOMPARE(view.note(), QStringLiteral("2 dark pixels will be clear."));
     QCOMPARE(scaleSpy.count(), 1);
     QCOMPARE(noteSpy.count(), 1);
+
+    // A change of a few pixels, as a stroke makes: drawn again in part, the same box.
+    Sprite painted = p.sprite;
+    painted.setPixel(1, 0, true);
+    painted.setPixel(3, 2, false);
+    view.setSprite(painted, p.marked);
+    COMPARE_IMAGES(view.grab().toImage(), render::renderBox(painted, p.marked, {50, 30}, true));
+    view.setSprite(p.sprite, p.marked);
 
     // A resize redraws at the new scale and tells the window.
     view.resize(3, 3);
