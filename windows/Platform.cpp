@@ -30,6 +30,12 @@ OpenFileDialog& openFileDialog()
     return dialog;
 }
 
+SaveFileDialog& saveFileDialog()
+{
+    static SaveFileDialog dialog;
+    return dialog;
+}
+
 ScriptLauncher& scriptLauncher()
 {
     static ScriptLauncher launcher;
@@ -88,6 +94,19 @@ QString openFile(QWidget* parent, OpenFileRequest& request)
 void setOpenFileDialog(OpenFileDialog dialog)
 {
     openFileDialog() = std::move(dialog);
+}
+
+QString saveFile(QWidget* parent, OpenFileRequest& request)
+{
+    if (saveFileDialog())
+        return saveFileDialog()(parent, request);
+    return QFileDialog::getSaveFileName(parent, request.title, request.folder, request.filter,
+                                        &request.selectedFilter);
+}
+
+void setSaveFileDialog(SaveFileDialog dialog)
+{
+    saveFileDialog() = std::move(dialog);
 }
 
 QString startScript(const QString& script, const QString& argument, const QString& folder,

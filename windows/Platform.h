@@ -1,8 +1,8 @@
 #pragma once
 // Every call the windows make to the platform that a test must be able to
 // answer without a modal loop or a real process: the program folder (in
-// Folders.h), warning boxes, questions, the file-open dialog, the build
-// script launcher and the file manager. Each has a real default; tests
+// Folders.h), warning boxes, questions, the file-open and file-save
+// dialogs, the build script launcher and the file manager. Each has a real default; tests
 // install their own with the set* functions (an empty function restores the
 // default).
 
@@ -47,6 +47,13 @@ struct OpenFileRequest {
 using OpenFileDialog = std::function<QString(QWidget* parent, OpenFileRequest& request)>;
 QString openFile(QWidget* parent, OpenFileRequest& request);
 void setOpenFileDialog(OpenFileDialog dialog);
+
+// A file-save dialog, asked the same way; it asks before replacing a file.
+// Returns the chosen file, or an empty string when the user cancelled;
+// selectedFilter then holds the entry the user chose.
+using SaveFileDialog = std::function<QString(QWidget* parent, OpenFileRequest& request)>;
+QString saveFile(QWidget* parent, OpenFileRequest& request);
+void setSaveFileDialog(SaveFileDialog dialog);
 
 // Starts the build script detached, hidden, in folder, with the enemy name
 // as its one argument, so that it goes on when the program ends. When the

@@ -14,11 +14,13 @@
 
 #include "History.h"
 #include "TakePicture.h"
+#include "TakeSheet.h"
 
 class QFrame;
 class QLabel;
 class QMimeData;
 class QPushButton;
+class BattlePlayer;
 class ScreenPreview;
 class SettingsWindow;
 class SpriteView;
@@ -83,7 +85,9 @@ private:
     // changes nothing. what names the source in the change's name.
     void takeFile(const QString& path);
     bool takeMimeData(const QMimeData* data, const QString& what);
-    void takePicture(const std::function<TakenPicture()>& take, const QString& what);
+    // frames gives a GIF's five frames as poses, for the sheet question.
+    void takePicture(const std::function<TakenPicture()>& take, const QString& what,
+                     const std::function<std::optional<PosePictures>()>& frames = {});
 
     // Records and does a change, then shows its step.
     void apply(std::unique_ptr<palvorn::Change> change);
@@ -121,6 +125,7 @@ private:
     QLabel* SpriteNote = nullptr;   // the scale and the dark-pixel note, or why the step is held
     ScreenPreview* Screen = nullptr;
     QLabel* ScreenNote = nullptr;   // what the screen cuts off
+    BattlePlayer* Battle = nullptr;  // Play, its pace and its note, on Screen
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
 };
