@@ -22,6 +22,8 @@
 #include "Rules.h"
 #include "SpriteOps.h"
 #include "TakePicture.h"
+#include "TakeSheet.h"
+#include "Export.h"
 
 namespace {
 
@@ -86,8 +88,9 @@ std::string usage()
         text += "\n";
     text += "      [--convert " + modeWords("|") + "] [--threshold N]\n"
             "      [--invert] [--flip-h] [--flip-v] [--trim]\n"
-            "      [--folder DIR] [--force] [--build] NORMAL HIGH LOW SPECIAL HURT\n"
+            "      [--folder DIR] [--force] [--build] (NORMAL HIGH LOW SPECIAL HURT | --sheet FILE)\n"
             "  palvorn-enemy-creator show FILE\n"
+            "  palvorn-enemy-creator export sheet|battle|screen FILE.asm OUT [--scale N]\n"
             "  palvorn-enemy-creator --help | --version\n"
             "  palvorn-enemy-creator [FILE.asm]\n"
             "\n"
@@ -119,9 +122,18 @@ std::string usage()
     text += helpLine("--force", "replace a NAME.asm in DIR that holds another enemy; without it");
     text += "              such a file is named and kept, and the exit status is 1\n";
     text += helpLine("--build", "then runs the program's build script in DIR, waits, and");
-    text += "              reports NAME.8XP or the first lines of NAME.log\n"
+    text += "              reports NAME.8XP or the first lines of NAME.log\n";
+    text += helpLine("--sheet", "takes the five sprites from one picture instead: five parts side");
+    text += "              by side, each separated by a fully clear (white or transparent)\n"
+            "              column, trimmed of clear rows; or a GIF of exactly five frames\n"
             "show prints an enemy source file's name, values and sprites.\n"
-            "\n"
+            "export writes, from an enemy source file, the five poses as one sheet (PNG,\n"
+            "8 clear columns apart), the battle sketch as an animated GIF, or the\n"
+            "calculator screen with the normal sprite (PNG).\n";
+    text += helpLine("--scale", std::to_string(exporting::kMinScale) + " to " + std::to_string(exporting::kMaxScale) +
+                                    " screen pixels a pixel, battle and screen; " +
+                                    std::to_string(exporting::kDefaultScale) + " when left out");
+    text += "\n"
             "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
             "3 the build failed.\n";
     return text;
@@ -234,6 +246,43 @@ std::optional<int> thresholdValue(const std::string& value)
     return number;
 }
 
+// Puts a taken picture into pose i, saying what the picture box would note
+// under it: dark pixels that will be clear, a picture with no set pixel.
+void keepPose(palvorn::Enemy& enemy, int i, const TakenPicture& taken, const std::string& picture)
+{
+    enemy.sprites[static_cast<std::size_t>(i)] = taken.sprite;
+    const QString note = pictureNote(taken.sprite, taken.marked);
+    if (!note.isEmpty())
+        say(stderr, std::string(kProgram) + ": " + picture + ": " + std::string(palvorn::poseWord(i)) +
+                        " sprite: " + note.toStdString());
+}
+
+// The five poses from one picture into enemy; 0 when taken, else the refusal.
+int takeSheet(const std::string& path, palvorn::Enemy& enemy, const PictureSteps& steps)
+{
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    TakenPicture taken;
+    try {
+        taken = takePictureFile(file);
+    } catch (const PictureError& e) {
+        return refuse(path, e.message().toStdString());
+    }
+    std::optional<PosePictures> poses = gifFramePosesFile(file);
+    if (!poses)
+        poses = sheetPoses(taken);
+    if (!poses)
+        return refuse(path, "is not a pose sheet: it must hold exactly five parts side by side, each separated "
+                            "from the next by a fully clear (white or transparent) column, or be a GIF of "
+                            "exactly five frames");
+    for (int i = 0; i < palvorn::kPoses; ++i) {
+        TakenPicture& pose = (*poses)[static_cast<std::size_t>(i)];
+        if (const auto refusal = applySteps(pose, steps))
+            return refuse(path, *refusal);
+        keepPose(enemy, i, pose, path);
+    }
+    return kDone;
+}
+
 int create(const std::vector<std::string>& args)
 {
     palvorn::Enemy enemy;
@@ -246,6 +295,7 @@ int create(const std::vector<std::string>& args)
     std::vector<std::string> pictures;
     PictureSteps steps;
     bool thresholdGiven = false;
+    std::optional<std::string> sheet;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -298,6 +348,8 @@ int create(const std::vector<std::string>& args)
                                           std::to_string(palvorn::kMaxThreshold) + "; \"" + value + "\" is not one");
             steps.conversion.threshold = *threshold;
             thresholdGiven = true;
+        } else if (option == "--sheet") {
+            sheet = value;
         } else if (row && row->field == Field::Item) {
             item = value;
         } else if (row && row->text) {
@@ -341,26 +393,30 @@ int create(const std::vector<std::string>& args)
         s.itemText = std::string(palvorn::kItems[static_cast<std::size_t>(s.item)]);
     }
 
-    if (pictures.size() != palvorn::kPoses)
-        return refuse("create", "needs five pictures (normal, high attack, low attack, special attack, hurt); " +
-                                    std::to_string(pictures.size()) + " given");
-    for (int i = 0; i < palvorn::kPoses; ++i) {
-        const std::string& picture = pictures[static_cast<std::size_t>(i)];
-        TakenPicture taken;
-        try {
-            taken = takePictureFile(QString::fromLocal8Bit(picture.c_str()));
-        } catch (const PictureError& e) {
-            return refuse(picture, e.message().toStdString());
+    if (sheet) {
+        if (!pictures.empty())
+            return refuse("--sheet", "replaces the five pictures; " + std::to_string(pictures.size()) +
+                                         " given as well");
+        if (const int refused = takeSheet(*sheet, enemy, steps))
+            return refused;
+        pictures.assign(palvorn::kPoses, *sheet);
+    } else {
+        if (pictures.size() != palvorn::kPoses)
+            return refuse("create", "needs five pictures (normal, high attack, low attack, special attack, hurt) "
+                                    "or --sheet FILE; " +
+                                        std::to_string(pictures.size()) + " given");
+        for (int i = 0; i < palvorn::kPoses; ++i) {
+            const std::string& picture = pictures[static_cast<std::size_t>(i)];
+            TakenPicture taken;
+            try {
+                taken = takePictureFile(QString::fromLocal8Bit(picture.c_str()));
+            } catch (const PictureError& e) {
+                return refuse(picture, e.message().toStdString());
+            }
+            if (const auto refusal = applySteps(taken, steps))
+                return refuse(picture, *refusal);
+            keepPose(enemy, i, taken, picture);
         }
-        if (const auto refusal = applySteps(taken, steps))
-            return refuse(picture, *refusal);
-        enemy.sprites[static_cast<std::size_t>(i)] = taken.sprite;
-        // What the picture box notes under the picture: dark pixels that will
-        // be clear, a picture with no set pixel.
-        const QString note = pictureNote(taken.sprite, taken.marked);
-        if (!note.isEmpty())
-            say(stderr, std::string(kProgram) + ": " + picture + ": " + std::string(palvorn::poseWord(i)) +
-                            " sprite: " + note.toStdString());
     }
 
     // Absolute, so that what is reported says where the file went.
@@ -423,6 +479,58 @@ int show(const std::vector<std::string>& args)
     }
 }
 
+int exportCommand(const std::vector<std::string>& args)
+{
+    std::vector<std::string> words;
+    int scale = exporting::kDefaultScale;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--scale" || arg.rfind("--scale=", 0) == 0) {
+            std::string value;
+            if (arg != "--scale")
+                value = arg.substr(8);
+            else if (i + 1 < args.size())
+                value = args[++i];
+            else
+                return refuse("--scale", "needs a value");
+            scale = palvorn::fieldValue(value);
+            if (value.empty() || value.size() > 1 || scale < exporting::kMinScale || scale > exporting::kMaxScale)
+                return refuse("--scale", "takes a whole number from " + std::to_string(exporting::kMinScale) +
+                                             " to " + std::to_string(exporting::kMaxScale) + "; \"" + value +
+                                             "\" is not one");
+        } else if (arg.rfind("--", 0) == 0) {
+            return refuse(arg, "is not an option of export (see --help)");
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.size() != 3)
+        return refuse("export", "takes what to write (sheet, battle or screen), an enemy source file and the "
+                                "file to write; " +
+                                    std::to_string(words.size()) + " given");
+    std::optional<exporting::Kind> kind;
+    for (const auto k : {exporting::Kind::Sheet, exporting::Kind::Battle, exporting::Kind::Screen})
+        if (words[0] == exporting::word(k).toStdString())
+            kind = k;
+    if (!kind)
+        return refuse("export", "\"" + words[0] + "\" is not sheet, battle or screen");
+    palvorn::Enemy enemy;
+    try {
+        enemy = palvorn::readEnemyFile(std::filesystem::path(QString::fromLocal8Bit(words[1].c_str()).toStdU16String()));
+    } catch (const palvorn::ReadError& e) {
+        return refuse(words[1], e.what());
+    } catch (const palvorn::EnemyFileError& e) {
+        return refuse(words[1], e.reason());
+    }
+    const QString message = exporting::writeExport(*kind, enemy, scale, QString::fromLocal8Bit(words[2].c_str()));
+    if (!message.isEmpty()) {
+        say(stderr, std::string(kProgram) + ": " + message.toStdString());
+        return kNotWritten;
+    }
+    say(stdout, "Wrote " + words[2]);
+    return kDone;
+}
+
 }  // namespace
 
 bool isCommandLine(int argc, char* argv[])
@@ -435,7 +543,7 @@ QString windowsFile(int argc, char* argv[])
     if (argc != 2)
         return {};
     const std::string first = argv[1];
-    if (first == "create" || first == "show" || first.rfind('-', 0) == 0)
+    if (first == "create" || first == "show" || first == "export" || first.rfind('-', 0) == 0)
         return {};
     const QString path = QString::fromLocal8Bit(argv[1]);
     return QFileInfo(path).isFile() ? path : QString();
@@ -459,6 +567,8 @@ int runCommandLine(int argc, char* argv[])
         return create(args);
     if (command == "show")
         return show(args);
+    if (command == "export")
+        return exportCommand(args);
     say(stderr, std::string(kProgram) + ": \"" + command + "\" is " +
                     (command.rfind('-', 0) == 0 ? "not an option" : "neither a command nor an existing file") +
                     " (see --help)");

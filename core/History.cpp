@@ -78,6 +78,36 @@ std::size_t SpriteChange::bytes() const
            bytesOf(after_.marked) + pictures;
 }
 
+PosesChange::PosesChange(std::string name, const EnemyDocument& document, std::array<PoseState, kPoses> after,
+                         int pose)
+    : Change(std::move(name), pose), after_(std::move(after))
+{
+    for (int i = 0; i < kPoses; ++i)
+        before_[static_cast<std::size_t>(i)] = poseState(document, i);
+}
+
+void PosesChange::redo(EnemyDocument& document) const
+{
+    for (int i = 0; i < kPoses; ++i)
+        put(document, i, after_[static_cast<std::size_t>(i)]);
+}
+
+void PosesChange::undo(EnemyDocument& document) const
+{
+    for (int i = 0; i < kPoses; ++i)
+        put(document, i, before_[static_cast<std::size_t>(i)]);
+}
+
+std::size_t PosesChange::bytes() const
+{
+    std::size_t total = sizeof(*this);
+    for (const auto* states : {&before_, &after_})
+        for (const PoseState& state : *states)
+            total += bytesOf(state.sprite) + bytesOf(state.marked) +
+                     (state.source.picture ? state.source.picture->bytes() : 0);
+    return total;
+}
+
 DocumentChange::DocumentChange(std::string name, EnemyDocument before, EnemyDocument after, int pose)
     : Change(std::move(name), pose), before_(std::move(before)), after_(std::move(after))
 {

@@ -96,6 +96,22 @@ private:
     PoseState before_, after_;
 };
 
+// New states of all five poses at once (a pose sheet taken in); the
+// settings and the file stay.
+class PosesChange : public Change {
+public:
+    // The change from what document holds now to after, by pose; pose is
+    // the one to show.
+    PosesChange(std::string name, const EnemyDocument& document, std::array<PoseState, kPoses> after, int pose = 0);
+
+    void redo(EnemyDocument& document) const override;
+    void undo(EnemyDocument& document) const override;
+    std::size_t bytes() const override;
+
+private:
+    std::array<PoseState, kPoses> before_, after_;
+};
+
 // Another document altogether: New, Open.
 class DocumentChange : public Change {
 public:

@@ -16,6 +16,11 @@ Placement placementOf(const Sprite& normal)
     return p;
 }
 
+Placement placementFor(const Sprite& shown, const Sprite& normal)
+{
+    return placementOf(normal.isEmpty() ? shown : normal);
+}
+
 bool placementFits(const Placement& p)
 {
     for (const int value : {p.robotY, p.robotX, p.robotTo})

@@ -32,6 +32,9 @@ struct Placement {
     friend bool operator==(const Placement&, const Placement&) = default;
 };
 Placement placementOf(const Sprite& normal);
+// Where a shown pose stands on the screen: at the normal sprite's places, or,
+// while the normal sprite is empty, as if the shown one were the normal one.
+Placement placementFor(const Sprite& shown, const Sprite& normal);
 // Whether all three values fit a byte: the normal sprite at most 208 pixels
 // wide and 192 high.
 bool placementFits(const Placement& placement);

@@ -96,7 +96,7 @@ void setOpenFileDialog(OpenFileDialog dialog)
     openFileDialog() = std::move(dialog);
 }
 
-QString saveFile(QWidget* parent, const SaveFileRequest& request)
+QString saveFile(QWidget* parent, SaveFileRequest& request)
 {
     if (saveFileDialog())
         return saveFileDialog()(parent, request);
@@ -104,8 +104,11 @@ QString saveFile(QWidget* parent, const SaveFileRequest& request)
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(request.suffix);
     dialog.selectFile(request.suggested);
+    if (!request.selectedFilter.isEmpty())
+        dialog.selectNameFilter(request.selectedFilter);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    request.selectedFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().constFirst();
 }
 

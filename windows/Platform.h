@@ -49,17 +49,19 @@ QString openFile(QWidget* parent, OpenFileRequest& request);
 void setOpenFileDialog(OpenFileDialog dialog);
 
 // A file-save dialog with its title, the file it suggests (folder and
-// name), its filter and the suffix added to a name typed without one.
-// Returns the chosen file, or an empty string when the user cancelled. The
+// name), its filters (";;" between them) and the suffix added to a name
+// typed without one. Returns the chosen file, or an empty string when the
+// user cancelled; selectedFilter then holds the filter the user chose. The
 // dialog asks before an existing file is replaced.
 struct SaveFileRequest {
     QString title;
     QString suggested;
     QString filter;
     QString suffix;
+    QString selectedFilter;
 };
-using SaveFileDialog = std::function<QString(QWidget* parent, const SaveFileRequest& request)>;
-QString saveFile(QWidget* parent, const SaveFileRequest& request);
+using SaveFileDialog = std::function<QString(QWidget* parent, SaveFileRequest& request)>;
+QString saveFile(QWidget* parent, SaveFileRequest& request);
 void setSaveFileDialog(SaveFileDialog dialog);
 
 // Starts the build script detached, hidden, in folder, with the enemy name

@@ -77,9 +77,21 @@ void checkZoom(int zoom)
 }
 
 // Where the shown sprite stands: the normal sprite fixes it once there is one.
-palvorn::Placement screenPlacement(const Sprite& shown, const Sprite& normal)
+// The screen at its own resolution, row by row.
+using Screen = std::array<std::array<QRgb, palvorn::kScreenWidth>, palvorn::kScreenHeight>;
+
+// Each screen row widened once into image (the screen times zoom) and
+// copied to the zoom - 1 lines below it.
+void widenScreen(const Screen& screen, int zoom, QImage& image)
 {
-    return palvorn::placementOf(normal.isEmpty() ? shown : normal);
+    const auto lineBytes = static_cast<std::size_t>(image.width()) * sizeof(QRgb);
+    for (int y = 0; y < palvorn::kScreenHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * zoom));
+        for (int x = 0; x < palvorn::kScreenWidth; ++x)
+            std::fill_n(line + x * zoom, zoom, screen[y][x]);
+        for (int k = 1; k < zoom; ++k)
+            std::memcpy(image.scanLine(y * zoom + k), line, lineBytes);
+    }
 }
 
 QString pastEdge(int pixels, const char* edge)
@@ -241,12 +253,11 @@ QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)
     if (shown.isEmpty())
         return image;
 
-    // Drawn first at screen resolution, then each screen row is widened once
-    // and copied to the zoom - 1 lines below it.
-    std::array<std::array<QRgb, kScreenWidth>, kScreenHeight> screen;
+    // Drawn first at screen resolution, then widened.
+    Screen screen;
     for (auto& row : screen)
         row.fill(kScreenColour);
-    const palvorn::Placement at = screenPlacement(shown, normal);
+    const palvorn::Placement at = palvorn::placementFor(shown, normal);
     const int w = shown.width();
     const int h = shown.height();
     auto put = [&screen](int x, int y, QRgb colour) {
@@ -275,14 +286,25 @@ QImage renderScreen(const Sprite& shown, const Sprite& normal, int zoom)
                 screen[at.robotY + y][at.robotX + x] = kScreenInk;
     }
 
-    const auto lineBytes = static_cast<std::size_t>(image.width()) * sizeof(QRgb);
+    widenScreen(screen, zoom, image);
+    return image;
+}
+
+QImage renderFrame(const Sprite& frame, int zoom)
+{
+    checkZoom(zoom);
+    using palvorn::kScreenHeight;
+    using palvorn::kScreenWidth;
+    if (frame.width() != kScreenWidth || frame.height() != kScreenHeight)
+        throw std::invalid_argument("a battle frame must be the screen's size");
+    Screen screen;
     for (int y = 0; y < kScreenHeight; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y * zoom));
+        const std::uint8_t* set = frame.row(y);
         for (int x = 0; x < kScreenWidth; ++x)
-            std::fill_n(line + x * zoom, zoom, screen[y][x]);
-        for (int k = 1; k < zoom; ++k)
-            std::memcpy(image.scanLine(y * zoom + k), line, lineBytes);
+            screen[y][x] = palvorn::rowPixel(set, x) ? kScreenInk : kScreenColour;
     }
+    QImage image(kScreenWidth * zoom, kScreenHeight * zoom, QImage::Format_RGB32);
+    widenScreen(screen, zoom, image);
     return image;
 }
 
@@ -292,7 +314,7 @@ QString screenNote(const Sprite& shown, const Sprite& normal)
     using palvorn::kScreenWidth;
     if (shown.isEmpty())
         return {};
-    const palvorn::Placement at = screenPlacement(shown, normal);
+    const palvorn::Placement at = palvorn::placementFor(shown, normal);
     QStringList parts;
     if (shown.width() > kScreenWidth)
         parts << QString::fromLatin1(kWider).arg(kScreenWidth);

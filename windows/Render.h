@@ -103,6 +103,11 @@ constexpr QRgb gridColour(QRgb colour)
 // if it were the normal one.
 QImage renderScreen(const palvorn::Sprite& shown, const palvorn::Sprite& normal, int zoom);
 
+// A whole screen (96 × 64, else std::invalid_argument), a battle sketch
+// frame, scaled by zoom as renderScreen is: kScreenColour with its set
+// pixels in kScreenInk.
+QImage renderFrame(const palvorn::Sprite& screen, int zoom);
+
 // What renderScreen cut off of the shown sprite, e.g. "Cut off: wider than
 // the 96-pixel screen." or "Cut off: 4 pixels past the bottom edge."; empty
 // when the sprite fits (or there is none).

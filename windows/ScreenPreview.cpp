@@ -26,6 +26,22 @@ void ScreenPreview::setScene(const palvorn::Sprite& shown, const palvorn::Sprite
     }
 }
 
+void ScreenPreview::showFrame(const palvorn::Sprite& screen)
+{
+    frame_ = screen;
+    image_ = QImage();
+    update();
+}
+
+void ScreenPreview::showScene()
+{
+    if (frame_.isEmpty())
+        return;
+    frame_ = palvorn::Sprite();
+    image_ = QImage();
+    update();
+}
+
 void ScreenPreview::setZoom(int zoom)
 {
     if (zoom < render::kMinWidgetZoom || zoom > render::kMaxZoom)
@@ -42,7 +58,7 @@ void ScreenPreview::setZoom(int zoom)
 void ScreenPreview::paintEvent(QPaintEvent*)
 {
     if (image_.isNull())
-        image_ = render::renderScreen(shown_, normal_, zoom_);
+        image_ = frame_.isEmpty() ? render::renderScreen(shown_, normal_, zoom_) : render::renderFrame(frame_, zoom_);
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
 }

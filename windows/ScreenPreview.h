@@ -21,6 +21,13 @@ public:
     // Cheap enough to call on every change: the screen is drawn at the next paint.
     void setScene(const palvorn::Sprite& shown, const palvorn::Sprite& normal);
 
+    // Shows a battle sketch frame (the whole 96 × 64 screen) in place of
+    // the scene until showScene; the scene keeps following setScene meanwhile.
+    void showFrame(const palvorn::Sprite& screen);
+    // The scene again, as setScene last set it.
+    void showScene();
+    bool showsFrame() const { return !frame_.isEmpty(); }
+
     // render::kMinWidgetZoom..render::kMaxZoom, else std::invalid_argument;
     // the widget's fixed size follows.
     void setZoom(int zoom);
@@ -38,6 +45,7 @@ protected:
 private:
     palvorn::Sprite shown_;
     palvorn::Sprite normal_;
+    palvorn::Sprite frame_;  // empty: the scene is shown
     int zoom_ = render::kDefaultZoom;
     QString note_;
     QImage image_;  // null when it must be drawn again

@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "BuildReport.h"
+#include "Export.h"
 #include "Platform.h"
 #include "Remembered.h"
 #include "Render.h"
@@ -62,8 +64,21 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     BuildStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(BuildStatus, 5, 0, 1, 4);
     grid->setRowStretch(5, 1);
-    // The bottom row: "Open Folder" beside "Ok", both at the right.
+    // The bottom row: "Export..." with its scale at the left, "Open Folder"
+    // beside "Ok" at the right.
     auto* buttons = new QHBoxLayout;
+    ExportBut = new QPushButton(QStringLiteral("Export..."), this);
+    ExportBut->setObjectName(QStringLiteral("ExportBut"));
+    ExportBut->setToolTip(QStringLiteral("Save the poses as one sheet, the battle sketch or the calculator screen"));
+    buttons->addWidget(ExportBut);
+    ExportScale = new QSpinBox(this);
+    ExportScale->setObjectName(QStringLiteral("ExportScale"));
+    ExportScale->setRange(exporting::kMinScale, exporting::kMaxScale);
+    ExportScale->setValue(exporting::kDefaultScale);
+    ExportScale->setPrefix(QStringLiteral("Scale "));
+    ExportScale->setSuffix(QStringLiteral("\u00d7"));
+    ExportScale->setToolTip(QStringLiteral("Screen pixels a pixel, for the battle animation and the calculator screen"));
+    buttons->addWidget(ExportScale);
     buttons->addStretch(1);
     OpenFolderBut = new QPushButton(QStringLiteral("Open Folder"), this);
     OpenFolderBut->setObjectName(QStringLiteral("OpenFolderBut"));
@@ -78,6 +93,7 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     connect(buildTimer_, &QTimer::timeout, this, &SpritesWindow::checkBuild);
     connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
     connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::OpenFolderBut_Click);
+    connect(ExportBut, &QPushButton::clicked, this, &SpritesWindow::ExportBut_Click);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
     remembered::restoreGeometry(this);
@@ -93,6 +109,7 @@ SpritesWindow::~SpritesWindow() = default;
 
 void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::CreateOutcome& outcome)
 {
+    written_ = enemy;
     const auto pictures = render::renderPoses(enemy.sprites, kCopyBox);
     for (int i = 0; i < palvorn::kPoses; ++i) {
         const auto index = static_cast<std::size_t>(i);
@@ -158,6 +175,29 @@ void SpritesWindow::OpenFolderBut_Click()
         platform::warn(this, QStringLiteral("Open Folder"),
                        QStringLiteral("The folder %1 could not be opened: no file manager took it.")
                            .arg(QDir::toNativeSeparators(writtenFolder_)));
+}
+
+void SpritesWindow::ExportBut_Click()
+{
+    using exporting::Kind;
+    const std::array<Kind, 3> kinds{Kind::Sheet, Kind::Battle, Kind::Screen};
+    QStringList filters;
+    for (const Kind kind : kinds)
+        filters << exporting::filterText(kind);
+    const QString name = QString::fromStdString(written_.settings.name);
+    platform::SaveFileRequest request{QStringLiteral("Export"), QDir(writtenFolder_).filePath(name),
+                                      filters.join(QStringLiteral(";;")), QString(), filters[0]};
+    QString path = platform::saveFile(this, request);
+    if (path.isEmpty())
+        return;  // cancelled
+    const auto chosen = std::max<qsizetype>(0, filters.indexOf(request.selectedFilter));
+    const Kind kind = kinds[std::size_t(chosen)];
+    // The filter's extension when the name has none, so the file opens as what it is.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += kind == Kind::Battle ? QStringLiteral(".gif") : QStringLiteral(".png");
+    const QString message = exporting::writeExport(kind, written_, ExportScale->value(), path);
+    if (!message.isEmpty())
+        platform::warn(this, QStringLiteral("Export"), message);
 }
 
 void SpritesWindow::OkBut_Click()

@@ -4,7 +4,8 @@
 // BuildStatus, the build of NAME.8XP from the moment the script starts until
 // it ends. The settings window makes it before its Create runs, shows it
 // after a successful write and closes it with itself; its "Ok" asks for a
-// new enemy (okClicked).
+// new enemy (okClicked). "Export..." gives the written enemy out as a pose
+// sheet, the battle sketch or the calculator screen.
 
 #include <QDateTime>
 #include <QString>
@@ -17,6 +18,7 @@
 
 class QLabel;
 class QPushButton;
+class QSpinBox;
 class QTemporaryDir;
 class QTimer;
 
@@ -51,6 +53,7 @@ protected:
 private slots:
     void OkBut_Click();
     void OpenFolderBut_Click();
+    void ExportBut_Click();
     void checkBuild();
 
 private:
@@ -60,6 +63,9 @@ private:
     QLabel* BuildStatus = nullptr;
     QPushButton* OkBut = nullptr;
     QPushButton* OpenFolderBut = nullptr;
+    QPushButton* ExportBut = nullptr;
+    QSpinBox* ExportScale = nullptr;  // the battle's and the screen's enlargement
+    palvorn::Enemy written_;  // what Export gives out
     QString writtenFolder_;  // where NAME.asm went, for "Open Folder"
     QTimer* buildTimer_ = nullptr;
     std::unique_ptr<QTemporaryDir> statusDir_;

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "BattlePlayer.h"
 #include "Create.h"
 #include "EnemyReader.h"
 #include "Platform.h"
@@ -37,6 +38,7 @@
 #include "SettingsWindow.h"
 #include "TakePicture.h"
 #include "ScreenPreview.h"
+#include "SheetQuestion.h"
 #include "SpriteView.h"
 
 namespace {
@@ -188,6 +190,8 @@ void WizardWindow::setUpControls()
     ScreenNote->setMinimumHeight(ScreenNote->fontMetrics().lineSpacing() * 3);
     ScreenNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setUpEditControls();
+    Battle = new BattlePlayer(Screen, this);
+    Battle->setFixedWidth(Screen->width());
     Line1 = makeLine(this, "Line1", QPalette::Dark);
     Line2 = makeLine(this, "Line2", QPalette::Light);
 }
@@ -257,6 +261,7 @@ void WizardWindow::setUpLayout()
     auto* screenColumn = new QVBoxLayout;
     screenColumn->addWidget(SizeLbl);
     screenColumn->addWidget(Screen);
+    screenColumn->addWidget(Battle);
     screenColumn->addWidget(ScreenNote);
     screenColumn->addWidget(ConvertMode);
     screenColumn->addWidget(ThresholdLbl);
@@ -546,6 +551,7 @@ void WizardWindow::showSprite()
     const auto index = static_cast<std::size_t>(curStep_ - 1);
     PictureBox->setSprite(document_.enemy.sprites.at(index), document_.marked.at(index));
     Screen->setScene(document_.enemy.sprites.at(index), document_.enemy.sprites[0]);
+    Battle->setEnemy(document_.enemy);
     showSpriteNote();
 }
 
@@ -695,7 +701,8 @@ bool WizardWindow::takeMimeData(const QMimeData* data, const QString& what)
     // file; a copied picture often carries its file's name as text as well.
     for (const char* format : {"image/png", "image/gif", "image/bmp", "image/x-bmp"}) {
         if (data->hasFormat(QLatin1String(format))) {
-            takePicture([&] { return takePictureData(data->data(QLatin1String(format)), QString()); }, what);
+            takePicture([&] { return takePictureData(data->data(QLatin1String(format)), QString()); }, what,
+                        [&] { return gifFramePoses(data->data(QLatin1String(format))); });
             return true;
         }
     }
@@ -725,16 +732,23 @@ bool WizardWindow::takeMimeData(const QMimeData* data, const QString& what)
 
 void WizardWindow::takeFile(const QString& path)
 {
-    takePicture([&] { return takePictureFile(path); }, QFileInfo(path).fileName());
+    takePicture([&] { return takePictureFile(path); }, QFileInfo(path).fileName(),
+                [&] { return gifFramePosesFile(path); });
 }
 
-void WizardWindow::takePicture(const std::function<TakenPicture()>& take, const QString& what)
+void WizardWindow::takePicture(const std::function<TakenPicture()>& take, const QString& what,
+                               const std::function<std::optional<PosePictures>()>& frames)
 {
     TakenPicture taken;
     try {
         taken = take();
     } catch (const PictureError& e) {
         platform::warn(this, windowTitle(), e.message());
+        return;
+    }
+    if (auto poses = askSheet(this, windowTitle(), taken, frames)) {
+        apply(std::make_unique<palvorn::PosesChange>(QStringLiteral("%1 into the five poses").arg(what).toStdString(),
+                                                     document_, std::move(*poses), curStep_ - 1));
         return;
     }
     takeIn(taken, what);
@@ -1013,10 +1027,10 @@ void WizardWindow::SavePoseBut_Click()
     QString name = poseOfStep(curStep_);
     name.replace(QLatin1Char(' '), QLatin1Char('-'));
     const QString folder = remembered::value(kPictureFolderKey).toString();
-    const platform::SaveFileRequest request{QStringLiteral("Save the %1 sprite as a picture").arg(poseOfStep(curStep_)),
+    platform::SaveFileRequest request{QStringLiteral("Save the %1 sprite as a picture").arg(poseOfStep(curStep_)),
                                             folder.isEmpty() ? name + QStringLiteral(".png")
                                                              : QDir(folder).filePath(name + QStringLiteral(".png")),
-                                            QStringLiteral("PNG pictures (*.png)"), QStringLiteral("png")};
+                                            QStringLiteral("PNG pictures (*.png)"), QStringLiteral("png"), QString()};
     const QString file = platform::saveFile(this, request);
     if (file.isEmpty())
         return;  // cancelled

@@ -18,6 +18,7 @@
 
 #include "History.h"
 #include "TakePicture.h"
+#include "TakeSheet.h"
 
 class QComboBox;
 class QFrame;
@@ -26,6 +27,7 @@ class QMimeData;
 class QPushButton;
 class QSlider;
 class QSpinBox;
+class BattlePlayer;
 class ScreenPreview;
 class SettingsWindow;
 class SpriteView;
@@ -111,7 +113,9 @@ private:
     // changes nothing. what names the source in the change's name.
     void takeFile(const QString& path);
     bool takeMimeData(const QMimeData* data, const QString& what);
-    void takePicture(const std::function<TakenPicture()>& take, const QString& what);
+    // frames gives a GIF's five frames as poses, for the sheet question.
+    void takePicture(const std::function<TakenPicture()>& take, const QString& what,
+                     const std::function<std::optional<PosePictures>()>& frames = {});
 
     // Records and does a change, then shows its step.
     void apply(std::unique_ptr<palvorn::Change> change);
@@ -189,6 +193,7 @@ private:
     QPushButton* InvertBut = nullptr;
     QComboBox* CopyFrom = nullptr;
     QPushButton* SavePoseBut = nullptr;
+    BattlePlayer* Battle = nullptr;  // Play, its pace and its note, on Screen
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
 };

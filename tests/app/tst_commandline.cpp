@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "Convert.h"
@@ -79,6 +80,13 @@ private slots:
     void notesFollowTheConversion();
     void pictureSteps_data();
     void pictureSteps();
+    void sheetGivesWhatFivePicturesGive_data();
+    void sheetGivesWhatFivePicturesGive();
+    void sheetRefusals_data();
+    void sheetRefusals();
+    void exportWrites();
+    void exportRefusals_data();
+    void exportRefusals();
 
 private:
     QStringList slimeArgs(const QStringList& changes = {}) const;
@@ -517,6 +525,163 @@ void TestCommandLine::pictureSteps()
     const QByteArray bytes = readAll(dir_->filePath("steps/Grey.asm"));
     QVERIFY(!bytes.isEmpty());
     QCOMPARE(bytes, readAll(dir_->filePath("plain/Grey.asm")));
+}
+
+// Poses with a set pixel on every edge and no clear column inside, as five
+// pictures and as one sheet: white gaps, a transparent gap, margins.
+namespace {
+
+const QStringList kTight[5] = {{"..X..", ".XXX.", "XX.XX", "X...X"},
+                               {"XXX", "X.X", "XXX", "..X", "X.X"},
+                               {"X.", ".X"},
+                               {"X.....X", ".XXXXX."},
+                               {"X"}};
+
+QImage tightSheet()
+{
+    QImage sheet(40, 9, QImage::Format_ARGB32);
+    sheet.fill(Qt::white);
+    int left = 2;
+    for (int i = 0; i < 5; ++i) {
+        const QImage pose = pictureFromRows(kTight[i]);
+        for (int y = 0; y < pose.height(); ++y)
+            for (int x = 0; x < pose.width(); ++x)
+                sheet.setPixel(left + x, 1 + i + y, pose.pixel(x, y));
+        left += pose.width() + 1 + i % 2;
+    }
+    for (int y = 0; y < sheet.height(); ++y)
+        sheet.setPixel(7, y, qRgba(0, 0, 0, 0));  // the gap after the first pose, transparent
+    return sheet;
+}
+
+}  // namespace
+
+void TestCommandLine::sheetGivesWhatFivePicturesGive_data()
+{
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("a PNG sheet") << "sheet.png";
+    QTest::newRow("a GIF of five frames") << "frames.gif";
+}
+
+void TestCommandLine::sheetGivesWhatFivePicturesGive()
+{
+    QFETCH(QString, sheet);
+    QStringList separate;
+    QStringList frames;
+    for (int i = 0; i < 5; ++i) {
+        separate << QStringLiteral("pose%1.png").arg(i);
+        QImage pose = pictureFromRows(kTight[i]);
+        QVERIFY(pose.save(dir_->filePath(separate.last())));
+        // Frames of one size, the pose at the top left on white.
+        QImage frame(7, 5, QImage::Format_RGB32);
+        frame.fill(Qt::white);
+        for (int y = 0; y < pose.height(); ++y)
+            for (int x = 0; x < pose.width(); ++x)
+                frame.setPixel(x, y, pose.pixel(x, y));
+        frames << QStringLiteral("frame%1.png").arg(i);
+        QVERIFY(frame.save(dir_->filePath(frames.last())));
+        QVERIFY(pose.save(dir_->filePath(separate.last())));
+    }
+    if (sheet == QLatin1String("sheet.png")) {
+        QVERIFY(tightSheet().save(dir_->filePath(sheet)));
+    } else {
+        const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
+        QVERIFY2(!convert.isEmpty(), "ImageMagick's convert is missing; scripts/setup.sh installs it");
+        QProcess process;
+        process.setWorkingDirectory(dir_->path());
+        process.start(convert, QStringList{"-delay", "20"} + frames + QStringList{sheet});
+        QVERIFY(process.waitForFinished(60000) && process.exitCode() == 0);
+        separate = frames;  // a frame is the whole screen, margins and all
+    }
+    const QStringList values = kSlimeValues + QStringList{"--folder"};
+    QVERIFY(QDir(dir_->path()).mkpath("five") && QDir(dir_->path()).mkpath("one"));
+    const Run five = run(QStringList{"create"} + values + QStringList{"five"} + separate, dir_->path());
+    QVERIFY2(five.status == 0, qPrintable(five.err));
+    const Run one = run(QStringList{"create"} + values + QStringList{"one", "--sheet", sheet}, dir_->path());
+    QVERIFY2(one.status == 0, qPrintable(one.err));
+    QCOMPARE(one.out, QStringLiteral("Wrote %1\n").arg(dir_->filePath("one/Slime.asm")));
+    QCOMPARE(readAll(dir_->filePath("one/Slime.asm")), readAll(dir_->filePath("five/Slime.asm")));
+}
+
+void TestCommandLine::sheetRefusals_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("pictures as well") << (QStringList{"--sheet", "sheet.png"} + kPictures)
+                                      << "--sheet: replaces the five pictures; 5 given as well";
+    QTest::newRow("not a sheet") << QStringList{"--sheet", "normal.bmp"} << "normal.bmp: is not a pose sheet";
+    QTest::newRow("not a picture") << QStringList{"--sheet", "notes.txt"} << "notes.txt: The file \"notes.txt\" is not a picture";
+    QTest::newRow("no value") << QStringList{"--sheet"} << "--sheet: needs a value";
+}
+
+void TestCommandLine::sheetRefusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, message);
+    QVERIFY(tightSheet().save(dir_->filePath("sheet.png")));
+    QVERIFY(writeFile(dir_->filePath("notes.txt"), "no picture"));
+    const Run r = run(QStringList{"create"} + kSlimeValues + args, dir_->path());
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.err.startsWith(QStringLiteral("palvorn-enemy-creator: ") + message), qPrintable(r.err));
+    QVERIFY(!QFile::exists(dir_->filePath("Slime.asm")));
+}
+
+void TestCommandLine::exportWrites()
+{
+    QVERIFY(QFile::copy(slimeGoldenPath(), dir_->filePath(QStringLiteral("Slime.asm"))));
+    const Run sheet = run({"export", "sheet", "Slime.asm", "sheet.png"}, dir_->path());
+    QCOMPARE(sheet.status, 0);
+    QCOMPARE(sheet.out, QStringLiteral("Wrote sheet.png\n"));
+    // The poses as the file holds them (eight pixels wide), 8 columns apart.
+    const QString gap(8, '.');
+    const QImage expected = pictureFromRows({"..XXXX.." + gap + "XXXX...." + gap + "......XX" + gap + "XXXXXXXX" + gap + ".X.X.X.X",
+                                             "XXXXXXXX" + gap + "....XXXX" + gap + "XX......" + gap + "........" + gap + "X.X.X.X.",
+                                             "X......X" + gap + "........" + gap + "........" + gap + "........" + gap + "........"});
+    QCOMPARE(QImage(dir_->filePath("sheet.png")).convertToFormat(QImage::Format_RGB32), expected);
+
+    const Run screen = run({"export", "screen", "--scale", "3", "Slime.asm", "screen.png"}, dir_->path());
+    QCOMPARE(screen.status, 0);
+    QCOMPARE(QImage(dir_->filePath("screen.png")).size(), QSize(96 * 3, 64 * 3));
+
+    const Run battle = run({"export", "battle", "Slime.asm", "battle.gif"}, dir_->path());
+    QCOMPARE(battle.status, 0);
+    QProcess identify;
+    identify.start(QStandardPaths::findExecutable(QStringLiteral("identify")),
+                   {QStringLiteral("-format"), QStringLiteral("%W %H\n"), dir_->filePath("battle.gif")});
+    QVERIFY(identify.waitForFinished(60000));
+    const QStringList frames = QString::fromLatin1(identify.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(frames.size(), 68);
+    QCOMPARE(frames[0], QStringLiteral("192 128"));  // twice the screen when no scale is given
+}
+
+void TestCommandLine::exportRefusals_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown kind") << QStringList{"export", "movie", "Slime.asm", "x.gif"} << 1
+                                  << "export: \"movie\" is not sheet, battle or screen";
+    QTest::newRow("missing enemy file") << QStringList{"export", "sheet", "Bat.asm", "x.png"} << 1 << "Bat.asm: ";
+    QTest::newRow("scale too large") << QStringList{"export", "battle", "Slime.asm", "x.gif", "--scale=5"} << 1
+                                     << "--scale: takes a whole number from 1 to 4; \"5\" is not one";
+    QTest::newRow("too few words") << QStringList{"export", "sheet", "Slime.asm"} << 1
+                                   << "export: takes what to write";
+    QTest::newRow("unknown option") << QStringList{"export", "sheet", "Slime.asm", "x.png", "--zoom", "2"} << 1
+                                    << "--zoom: is not an option of export";
+    QTest::newRow("unwritable file") << QStringList{"export", "screen", "Slime.asm", "no/x.png"} << 2
+                                     << "The file \"no/x.png\" could not be written: ";
+}
+
+void TestCommandLine::exportRefusals()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QVERIFY(QFile::copy(slimeGoldenPath(), dir_->filePath(QStringLiteral("Slime.asm"))));
+    const Run r = run(args, dir_->path());
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.startsWith(QStringLiteral("palvorn-enemy-creator: ") + message), qPrintable(r.err));
+    QCOMPARE(QDir(dir_->path()).entryList({"x.*"}), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -39,6 +39,7 @@ private slots:
     void boundedMemory();
     void keptPictureCountsOnce();
     void unsavedWork();
+    void fivePosesAreOneStep();
 };
 
 void TestHistory::undoAndRedoWalkTheChanges()
@@ -188,6 +189,39 @@ void TestHistory::unsavedWork()
     written.saved = written.enemy;
     savedOnly.apply(std::make_unique<DocumentChange>("New", written, EnemyDocument{}), written);
     QVERIFY(!savedOnly.holdsUnsaved());
+}
+
+void TestHistory::fivePosesAreOneStep()
+{
+    // A pose sheet replaces all five poses, their marks and kept pictures,
+    // and leaves the settings and the file alone; one undo takes it all back.
+    History history;
+    EnemyDocument doc;
+    doc.enemy.settings.name = "Slime";
+    doc.file = "/enemies/Slime.asm";
+    history.apply(intake(doc, 1, filled(8, 4)), doc);
+    const EnemyDocument before = doc;
+    std::array<palvorn::PoseState, palvorn::kPoses> after;
+    for (int i = 0; i < palvorn::kPoses; ++i) {
+        after[i].sprite = filled(3 + i, 4);
+        after[i].marked = Sprite(3 + i, 4);
+        after[i].marked.setPixel(0, 0, true);
+        after[i].source.picture =
+            std::make_shared<const palvorn::GreyPicture>(3 + i, 1, std::vector<std::uint16_t>(3 + i, 0));
+    }
+    history.apply(std::make_unique<palvorn::PosesChange>("sheet.png into the five poses", doc, after), doc);
+    for (int i = 0; i < palvorn::kPoses; ++i)
+        QCOMPARE(palvorn::poseState(doc, i).sprite, after[i].sprite);
+    QCOMPARE(doc.marked[4], after[4].marked);
+    QCOMPARE(doc.sources[2], after[2].source);
+    QCOMPARE(doc.enemy.settings, before.enemy.settings);
+    QCOMPARE(doc.file, before.file);
+    QVERIFY(history.bytes() > 2 * sizeof(Sprite) * palvorn::kPoses);
+
+    QCOMPARE(QString::fromStdString(history.undo(doc)->name()), QStringLiteral("sheet.png into the five poses"));
+    QCOMPARE(doc, before);
+    history.redo(doc);
+    QCOMPARE(doc.sources[2], after[2].source);
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

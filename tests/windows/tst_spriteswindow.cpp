@@ -16,6 +16,9 @@
 #include "SettingsFixture.h"
 #include "Render.h"
 #include "SpriteOf.h"
+#include "Export.h"
+#include "FileBytes.h"
+#include <QSpinBox>
 #include "WizardHarness.h"
 
 namespace {
@@ -44,6 +47,9 @@ private slots:
     void enemyEnds_data();
     void enemyEnds();
     void titleBarCloseKeepsSettings();
+    void exportWritesTheChosenFilter_data();
+    void exportWritesTheChosenFilter();
+    void exportErrorNamesTheFile();
 
 private:
     // The wizard with these pictures, "Finish", the Slime settings typed in.
@@ -334,6 +340,66 @@ void TestPicMatrix::titleBarCloseKeepsSettings()
     QVERIFY(again);
     QVERIFY(again->isVisible());
     QCOMPARE(launcher_->starts.size(), 2);
+}
+
+void TestPicMatrix::exportWritesTheChosenFilter_data()
+{
+    QTest::addColumn<int>("filter");     // the entry chosen in the dialog
+    QTest::addColumn<QString>("typed");  // the name typed
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("scale");
+    QTest::newRow("sheet") << 0 << "poses.png" << "poses.png" << 2;
+    QTest::newRow("battle, extension added") << 1 << "fight" << "fight.gif" << 3;
+    QTest::newRow("screen at 1x") << 2 << "screen" << "screen.png" << 1;
+    QTest::newRow("the filter decides, not the name") << 1 << "odd.png" << "odd.png" << 1;
+}
+
+void TestPicMatrix::exportWritesTheChosenFilter()
+{
+    QFETCH(int, filter);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(int, scale);
+    openSettings();
+    SpritesWindow* sprites = create();
+    QVERIFY(sprites);
+    QList<platform::SaveFileRequest> requests;
+    platform::setSaveFileDialog([&](QWidget*, platform::SaveFileRequest& request) {
+        requests << request;
+        request.selectedFilter = request.filter.split(QStringLiteral(";;"))[filter];
+        return folderPath(typed);
+    });
+    control<QSpinBox>(sprites, "ExportScale")->setValue(scale);
+    auto* exportBut = control<QPushButton>(sprites, "ExportBut");
+    QCOMPARE(exportBut->text(), QStringLiteral("Export..."));
+    QTest::mouseClick(exportBut, Qt::LeftButton);
+    platform::setSaveFileDialog({});
+
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0].filter,
+             QStringLiteral("Pose sheet (*.png);;Battle animation (*.gif);;Calculator screen (*.png)"));
+    QCOMPARE(warnings_->warnings.size(), 0);
+    const exporting::Kind kinds[] = {exporting::Kind::Sheet, exporting::Kind::Battle, exporting::Kind::Screen};
+    QCOMPARE(readAll(folderPath(written)), exporting::exportBytes(kinds[filter], wizard_->enemy(), scale));
+}
+
+void TestPicMatrix::exportErrorNamesTheFile()
+{
+    openSettings();
+    SpritesWindow* sprites = create();
+    QVERIFY(sprites);
+    const QString path = folderPath(QStringLiteral("gone/poses.png"));
+    platform::setSaveFileDialog([&](QWidget*, platform::SaveFileRequest&) { return path; });
+    QTest::mouseClick(control<QPushButton>(sprites, "ExportBut"), Qt::LeftButton);
+    QCOMPARE(warnings_->warnings.size(), 1);
+    QVERIFY2(warnings_->warnings[0].text.startsWith(
+                 QStringLiteral("The file \"%1\" could not be written: ").arg(QDir::toNativeSeparators(path))),
+             qPrintable(warnings_->warnings[0].text));
+    // Cancelled: nothing written, nothing said.
+    platform::setSaveFileDialog([&](QWidget*, platform::SaveFileRequest&) { return QString(); });
+    QTest::mouseClick(control<QPushButton>(sprites, "ExportBut"), Qt::LeftButton);
+    platform::setSaveFileDialog({});
+    QCOMPARE(warnings_->warnings.size(), 1);
 }
 
 QTEST_MAIN(TestPicMatrix)
