@@ -508,10 +508,7 @@ int exportCommand(const std::vector<std::string>& args)
         return refuse("export", "takes what to write (sheet, battle or screen), an enemy source file and the "
                                 "file to write; " +
                                     std::to_string(words.size()) + " given");
-    std::optional<exporting::Kind> kind;
-    for (const auto k : {exporting::Kind::Sheet, exporting::Kind::Battle, exporting::Kind::Screen})
-        if (words[0] == exporting::word(k).toStdString())
-            kind = k;
+    const std::optional<exporting::Kind> kind = exporting::kindOfWord(QString::fromStdString(words[0]));
     if (!kind)
         return refuse("export", "\"" + words[0] + "\" is not sheet, battle or screen");
     palvorn::Enemy enemy;

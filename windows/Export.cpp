@@ -16,30 +16,48 @@
 
 namespace exporting {
 
+namespace {
+
+// Each kind's names, in the order of kKinds.
+struct Names {
+    const char* filter;
+    const char* word;
+    const char* suffix;
+};
+constexpr std::array<Names, kKinds.size()> kNames{{
+    {"Pose sheet (*.png)", "sheet", "png"},
+    {"Battle animation (*.gif)", "battle", "gif"},
+    {"Calculator screen (*.png)", "screen", "png"},
+}};
+
+const Names& namesOf(Kind kind)
+{
+    return kNames[std::size_t(kind)];
+}
+
+}  // namespace
+
 QString filterText(Kind kind)
 {
-    switch (kind) {
-    case Kind::Sheet:
-        return QStringLiteral("Pose sheet (*.png)");
-    case Kind::Battle:
-        return QStringLiteral("Battle animation (*.gif)");
-    case Kind::Screen:
-        return QStringLiteral("Calculator screen (*.png)");
-    }
-    return {};
+    return QString::fromLatin1(namesOf(kind).filter);
 }
 
 QString word(Kind kind)
 {
-    switch (kind) {
-    case Kind::Sheet:
-        return QStringLiteral("sheet");
-    case Kind::Battle:
-        return QStringLiteral("battle");
-    case Kind::Screen:
-        return QStringLiteral("screen");
-    }
-    return {};
+    return QString::fromLatin1(namesOf(kind).word);
+}
+
+std::optional<Kind> kindOfWord(const QString& word)
+{
+    for (const Kind kind : kKinds)
+        if (word == QLatin1String(namesOf(kind).word))
+            return kind;
+    return std::nullopt;
+}
+
+QString suffix(Kind kind)
+{
+    return QString::fromLatin1(namesOf(kind).suffix);
 }
 
 QByteArray exportBytes(Kind kind, const palvorn::Enemy& enemy, int scale)

@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <array>
+#include <optional>
 
 #include "Enemy.h"
 
@@ -12,6 +14,7 @@ namespace exporting {
 
 // What is written, in the order the save dialog lists it.
 enum class Kind { Sheet, Battle, Screen };
+inline constexpr std::array<Kind, 3> kKinds{Kind::Sheet, Kind::Battle, Kind::Screen};
 
 // The enlargements the battle and the screen take.
 inline constexpr int kMinScale = 1;
@@ -23,6 +26,10 @@ inline constexpr int kDefaultScale = 2;
 QString filterText(Kind kind);
 // The command line's word for each kind: "sheet", "battle", "screen".
 QString word(Kind kind);
+// The kind the command line's word names, if any.
+std::optional<Kind> kindOfWord(const QString& word);
+// The file name's extension for each kind, without the dot: "png", "gif", "png".
+QString suffix(Kind kind);
 
 // The bytes of the file: the sheet (palvorn::sheetOf) as a 1-bit PNG; the
 // whole battle loop (palvorn::battleFrame) as a GIF in the screen's colours

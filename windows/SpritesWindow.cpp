@@ -180,9 +180,8 @@ void SpritesWindow::OpenFolderBut_Click()
 void SpritesWindow::ExportBut_Click()
 {
     using exporting::Kind;
-    const std::array<Kind, 3> kinds{Kind::Sheet, Kind::Battle, Kind::Screen};
     QStringList filters;
-    for (const Kind kind : kinds)
+    for (const Kind kind : exporting::kKinds)
         filters << exporting::filterText(kind);
     const QString name = QString::fromStdString(written_.settings.name);
     platform::SaveFileRequest request{QStringLiteral("Export"), QDir(writtenFolder_).filePath(name),
@@ -191,10 +190,10 @@ void SpritesWindow::ExportBut_Click()
     if (path.isEmpty())
         return;  // cancelled
     const auto chosen = std::max<qsizetype>(0, filters.indexOf(request.selectedFilter));
-    const Kind kind = kinds[std::size_t(chosen)];
+    const Kind kind = exporting::kKinds[std::size_t(chosen)];
     // The filter's extension when the name has none, so the file opens as what it is.
     if (QFileInfo(path).suffix().isEmpty())
-        path += kind == Kind::Battle ? QStringLiteral(".gif") : QStringLiteral(".png");
+        path += QLatin1Char('.') + exporting::suffix(kind);
     const QString message = exporting::writeExport(kind, written_, ExportScale->value(), path);
     if (!message.isEmpty())
         platform::warn(this, QStringLiteral("Export"), message);
