@@ -79,7 +79,11 @@ std::optional<Refusal> checkSprites(const Enemy& enemy)
     return std::nullopt;
 }
 
-std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
+namespace {
+
+// checkEnemy's checks; program receives the calculator name the enemy's name
+// gives once that passes, so that Create checks the name only here.
+std::optional<Refusal> checkGivingProgram(const Enemy& enemy, bool windowsFileNames, std::string& program)
 {
     const EnemySettings& s = enemy.settings;
     const ValueField& item = valueField(Field::Item);
@@ -118,12 +122,22 @@ std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
                            (windowsFileNames ? std::string(" (nor : * ? < > | %)") : std::string()) +
                            ", with no space at either end.",
                        {Subject::Kind::Name}};
-    if (!calculatorName(s.name))
+    const std::optional<std::string> calculator = calculatorName(s.name);
+    if (!calculator)
         return Refusal{"Robot Name", "The name \"" + s.name +
                                          "\" gives no calculator program name: the calculator needs a name that "
                                          "starts with a letter, and only letters and digits count.",
                        {Subject::Kind::Name}};
+    program = *calculator;
     return checkSprites(enemy);
+}
+
+}  // namespace
+
+std::optional<Refusal> checkEnemy(const Enemy& enemy, bool windowsFileNames)
+{
+    std::string program;
+    return checkGivingProgram(enemy, windowsFileNames, program);
 }
 
 EnemyValues fileValues(const Enemy& enemy)
@@ -165,17 +179,20 @@ CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, co
 {
     using Status = CreateOutcome::Status;
     CreateOutcome outcome;
-    if (const auto refusal = checkEnemy(enemy, windowsFileNames)) {
+    if (const auto refusal = checkGivingProgram(enemy, windowsFileNames, outcome.programName)) {
         outcome.status = Status::Refused;
         outcome.title = refusal->title;
         outcome.text = refusal->text;
         outcome.subject = refusal->subject;
         return outcome;
     }
-    outcome.programName = *calculatorName(enemy.settings.name);
+    // Said only when a script was asked for: without one nothing was to start.
+    const std::string notStarted = start ? "\n\nThe build script was not started." : "";
     try {
-        const std::filesystem::path target = EnemySourcePath(folder, enemy.settings.name);
-        if (replacesAnother(target, replacing.ownFile, EnemySourceText(fileValues(enemy))) &&
+        // The name passed the checks above, which refuse whatever would leave the folder.
+        const std::filesystem::path target = folder / (enemy.settings.name + ".asm");
+        const std::string text = sourceTextOfCheckedName(fileValues(enemy));
+        if (replacesAnother(target, replacing.ownFile, text) &&
             !(replacing.mayReplace && replacing.mayReplace(target))) {
             outcome.status = Status::NotReplaced;
             outcome.source = target;
@@ -184,19 +201,18 @@ CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, co
                            " holds another enemy; it was kept and nothing was written.";
             return outcome;
         }
-        outcome.source = WriteEnemySource(folder, fileValues(enemy));
+        writeWhole(target, text);
+        outcome.source = target;
     } catch (const WriteError& e) {
         outcome.status = Status::NotWritten;
         outcome.title = "Create";
-        outcome.text = "The file " + e.path().string() + " could not be written: " + e.reason() +
-                       "\n\nThe build script was not started.";
+        outcome.text = "The file " + e.path().string() + " could not be written: " + e.reason() + notStarted;
         return outcome;
     } catch (const std::exception& e) {
         // The checks above make this unreachable; still never a silent success.
         outcome.status = Status::NotWritten;
         outcome.title = "Create";
-        outcome.text = std::string("The source file could not be written: ") + e.what() +
-                       "\n\nThe build script was not started.";
+        outcome.text = std::string("The source file could not be written: ") + e.what() + notStarted;
         return outcome;
     }
     if (!start) {

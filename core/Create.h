@@ -103,8 +103,10 @@ struct CreateOutcome {
 
 // Checks the enemy, asks before replacing another enemy's NAME.asm (see
 // Replacing), writes folder/NAME.asm and, when start is set, starts the
-// build script with it (Started), otherwise stops there (Written). Never
-// throws for a refusal or a failed write.
+// build script with it (Started), otherwise stops there (Written). The
+// enemy is checked once, its name included, and its file's values and text
+// are made once. A failed write's text adds that the build script was not
+// started only when start is set. Never throws for a refusal or a failed write.
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
                      const Replacing& replacing = {}, bool windowsFileNames = kWindowsFileNames);
 

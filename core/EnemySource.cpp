@@ -87,6 +87,11 @@ void checkName(const std::string& name)
 std::string EnemySourceText(const EnemyValues& v)
 {
     checkName(v.name);
+    return sourceTextOfCheckedName(v);
+}
+
+std::string sourceTextOfCheckedName(const EnemyValues& v)
+{
     for (const ValueField& row : kValueFields)
         checkByte(fileNumber(v, row), row.name);
     for (const Sprite& s : v.sprites) {
@@ -135,8 +140,12 @@ std::filesystem::path EnemySourcePath(const std::filesystem::path& folder, const
 std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, const EnemyValues& values)
 {
     const std::filesystem::path target = EnemySourcePath(folder, values.name);
-    const std::string text = EnemySourceText(values);
+    writeWhole(target, sourceTextOfCheckedName(values));
+    return target;
+}
 
+void writeWhole(const std::filesystem::path& target, const std::string& text)
+{
     // A unique temporary name beside the target, so the rename stays on one
     // file system and never touches another file.
     std::random_device random;
@@ -184,7 +193,6 @@ std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, cons
     // is in place by now, so a failure here is reported but keeps it.
     if (!syncFolder(target.parent_path()))
         throw WriteError(target, "the folder could not be flushed to the disk: " + errnoText(errno ? errno : EIO));
-    return target;
 }
 
 }  // namespace palvorn

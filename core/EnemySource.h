@@ -61,6 +61,11 @@ void checkName(const std::string& name);
 // sprite's height or bytes per row outside a byte.
 std::string EnemySourceText(const EnemyValues& values);
 
+// EnemySourceText for values whose name has passed checkName already: Create
+// checks the name once, with the rest of the enemy, and makes the text once.
+// Throws ValueOutOfRange as EnemySourceText does.
+std::string sourceTextOfCheckedName(const EnemyValues& values);
+
 // folder / (name + ".asm"), after checkName.
 std::filesystem::path EnemySourcePath(const std::filesystem::path& folder, const std::string& name);
 
@@ -71,5 +76,9 @@ std::filesystem::path EnemySourcePath(const std::filesystem::path& folder, const
 // Throws InvalidName before touching the disk, WriteError on any failure,
 // leaving an older file as it was and no temporary file behind.
 std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, const EnemyValues& values);
+
+// Writes text to target whole, as WriteEnemySource does: atomically and
+// durably, an older file kept on any failure. Throws WriteError.
+void writeWhole(const std::filesystem::path& target, const std::string& text);
 
 }  // namespace palvorn

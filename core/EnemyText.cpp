@@ -37,10 +37,10 @@ std::string describeEnemy(const Enemy& enemy)
         const Sprite& s = v.sprites[static_cast<std::size_t>(pose)];
         out += '\n';
         out += std::string(poseWord(pose)) + " sprite (" + std::to_string(s.width()) + " x " +
-               std::to_string(s.height()) + ", " + std::to_string(s.packedSize()) + " bytes):\n";
-        const int columns = 8 * s.bytesPerRow();
+               std::to_string(s.height()) + ", " + std::to_string(s.packedSize()) +
+               (s.packedSize() == 1 ? " byte):\n" : " bytes):\n");
         for (int y = 0; y < s.height(); ++y) {
-            for (int x = 0; x < columns; ++x)
+            for (int x = 0; x < s.width(); ++x)
                 out += s.pixel(x, y) ? 'X' : '.';
             out += '\n';
         }

@@ -15,9 +15,9 @@ namespace palvorn {
 //   and after Min HP "Max HP: N", the settings' Max HP (as Open fills it in);
 // then for each pose, after an empty line, a heading such as
 //   "normal sprite (8 x 3, 3 bytes):"
-// (width x height in pixels, packed bytes) and one line per pixel row of
-// bytes per row x 8 characters, "X" for a set pixel and "." for a clear one,
-// the padding of the last byte included. Never throws for lack of checks:
+// (width x height in pixels, packed bytes, "1 byte" for one) and one line per
+// pixel row of width characters, "X" for a set pixel and "." for a clear
+// one. Never throws for lack of checks:
 // an enemy Create would refuse is described as it stands.
 std::string describeEnemy(const Enemy& enemy);
 

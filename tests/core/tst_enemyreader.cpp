@@ -598,14 +598,16 @@ void TestEnemyReader::describeLines_data()
     }) << QStringList{"Item: 0 (none)"};
     QTest::newRow("Max HP shown through the increment") << EnemyChange([](Enemy& e) { e.settings.maxHP = "24"; })
                                                         << QStringList{"Min HP: 20", "HP increment: 0"};
-    QTest::newRow("narrow normal sprite: heading its width, rows whole bytes") << EnemyChange([](Enemy& e) {
+    // Rows as wide as the heading says: the padding of the last byte is not drawn.
+    QTest::newRow("narrow normal sprite: heading and rows its width") << EnemyChange([](Enemy& e) {
         e.sprites[0] = sprite(3, {"X.X", ".X."});
-    }) << QStringList{"RobotX: 93", "RobotTo: 77", "RobotY: 62", "normal sprite (3 x 2, 2 bytes):", "X.X.....",
-                      ".X......"};
+    }) << QStringList{"RobotX: 93", "RobotTo: 77", "RobotY: 62", "normal sprite (3 x 2, 2 bytes):", "X.X", ".X."};
+    QTest::newRow("one byte") << EnemyChange([](Enemy& e) { e.sprites[2] = sprite(1, {"X"}); })
+                              << QStringList{"low attack sprite (1 x 1, 1 byte):", "X"};
     QTest::newRow("two bytes a row") << EnemyChange([](Enemy& e) {
         e.sprites[4] = sprite(10, {"X........X"});
     }) << QStringList{"Hurt sprite height: 1", "Hurt sprite bytes per row: 2", "hurt sprite (10 x 1, 2 bytes):",
-                      "X........X......"};
+                      "X........X"};
 }
 
 void TestEnemyReader::describeLines()
