@@ -87,6 +87,11 @@ private slots:
     void exportWrites();
     void exportRefusals_data();
     void exportRefusals();
+    void messages_data();
+    void messages();
+    void showStatesRowWidths();
+    void exportAddsTheExtension_data();
+    void exportAddsTheExtension();
 
 private:
     QStringList slimeArgs(const QStringList& changes = {}) const;
@@ -682,6 +687,110 @@ void TestCommandLine::exportRefusals()
     QCOMPARE(r.status, status);
     QVERIFY2(r.err.startsWith(QStringLiteral("palvorn-enemy-creator: ") + message), qPrintable(r.err));
     QCOMPARE(QDir(dir_->path()).entryList({"x.*"}), QStringList());
+}
+
+void TestCommandLine::messages_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("darkHigh");  // high.bmp with two dark pixels that stay clear: a note
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("has");    // in standard error
+    QTest::addColumn<QString>("lacks");  // not in standard error
+    QTest::addColumn<int>("lines");      // non-empty lines of standard error
+
+    QTest::newRow("write failure without --build") << slimeArgs({"--folder", "file"}) << false << 2
+                                                   << "Slime.asm could not be written" << "build script" << 1;
+    QTest::newRow("write failure with --build") << (slimeArgs({"--folder", "file"}) << "--build") << false << 2
+                                                << "The build script was not started." << "usage" << 2;
+    QTest::newRow("refused name after a noted picture") << slimeArgs({"--name", "9Lives"}) << true << 1
+                                                        << "--name: The name" << "dark pixel" << 1;
+    QStringList missingHurt = slimeArgs();
+    missingHurt.last() = QStringLiteral("missing.bmp");
+    QTest::newRow("refused picture after a noted one") << missingHurt << true << 1 << "missing.bmp: " << "dark pixel"
+                                                       << 1;
+    QTest::newRow("noted picture, written") << slimeArgs() << true << 0 << "high attack sprite: 2 dark pixels"
+                                            << "usage" << 1;
+    QTest::newRow("unknown word") << QStringList{"frob"} << false << 1
+                                  << "palvorn-enemy-creator: \"frob\" is neither a command nor an existing file\n"
+                                     "Try --help\n"
+                                  << "usage" << 2;
+    QTest::newRow("unknown option") << QStringList{"--frob"} << false << 1
+                                    << "palvorn-enemy-creator: \"--frob\" is not an option\nTry --help\n" << "usage"
+                                    << 2;
+}
+
+// What standard error says: only what applies, and no note of a picture
+// when the run is refused.
+void TestCommandLine::messages()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, darkHigh);
+    QFETCH(int, status);
+    QFETCH(QString, has);
+    QFETCH(QString, lacks);
+    QFETCH(int, lines);
+    QVERIFY(writeFile(dir_->filePath("file"), "a file where a folder should be"));
+    if (darkHigh) {
+        QImage dark = slimePictures()[1];
+        dark.setPixel(0, 0, qRgb(30, 30, 30));
+        dark.setPixel(1, 0, qRgb(30, 30, 30));
+        QVERIFY(dark.save(dir_->filePath("high.bmp")));
+    }
+    const Run r = run(args, dir_->path());
+    QVERIFY2(r.status == status, qPrintable(r.err));
+    QVERIFY2(r.err.contains(has), qPrintable(r.err));
+    QVERIFY2(!r.err.contains(lacks), qPrintable(r.err));
+    QCOMPARE(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), lines);
+}
+
+// Every row of a sprite is as wide as its heading says, and one byte is "1 byte".
+void TestCommandLine::showStatesRowWidths()
+{
+    QImage dot(1, 1, QImage::Format_RGB32);
+    dot.fill(Qt::black);
+    QVERIFY(dot.save(dir_->filePath("hurt.bmp")));
+    QVERIFY(run(slimeArgs(), dir_->path()).status == 0);
+    const Run r = run({"show", "Slime.asm"}, dir_->path());
+    QCOMPARE(r.status, 0);
+    QVERIFY2(r.out.contains(QStringLiteral("\nhurt sprite (8 x 1, 1 byte):\n")), qPrintable(r.out));
+    const QStringList lines = r.out.split(QLatin1Char('\n'));
+    const QRegularExpression heading(QStringLiteral("^.* sprite \\((\\d+) x (\\d+), \\d+ bytes?\\):$"));
+    int headings = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QRegularExpressionMatch m = heading.match(lines[i]);
+        if (!m.hasMatch())
+            continue;
+        ++headings;
+        for (int row = 1; row <= m.captured(2).toInt(); ++row)
+            QCOMPARE(lines.value(i + row).size(), m.captured(1).toInt());
+    }
+    QCOMPARE(headings, 5);
+}
+
+void TestCommandLine::exportAddsTheExtension_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("sheet") << "sheet" << "out" << "out.png";
+    QTest::newRow("battle") << "battle" << "out" << "out.gif";
+    QTest::newRow("screen in a folder") << "screen" << "sub/out" << "sub/out.png";
+    QTest::newRow("an extension of its own kept") << "sheet" << "out.picture" << "out.picture";
+}
+
+// A name without an extension gets the kind's, as the windows' save dialog gives it.
+void TestCommandLine::exportAddsTheExtension()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, written);
+    QVERIFY(QFile::copy(slimeGoldenPath(), dir_->filePath(QStringLiteral("Slime.asm"))));
+    QVERIFY(QDir(dir_->path()).mkpath("sub"));
+    const Run r = run({"export", kind, "Slime.asm", name}, dir_->path());
+    QCOMPARE(r.status, 0);
+    QCOMPARE(r.out, QStringLiteral("Wrote %1\n").arg(written));
+    QVERIFY(QFile::exists(dir_->filePath(written)));
+    QCOMPARE(QFile::exists(dir_->filePath(name)), name == written);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
