@@ -9,7 +9,7 @@ set(PALVORN_MAINTAINER "Seed 7ed7d313 maintainers <maintainers@users.noreply.c-s
 set(PALVORN_TOOLS_INSTALL_DIR lib/palvorn-enemy-creator)
 set(PALVORN_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/palvorn-enemy-creator)
 file(RELATIVE_PATH tools_from_program /usr/${CMAKE_INSTALL_BINDIR} /usr/${PALVORN_TOOLS_INSTALL_DIR})
-target_compile_definitions(palvorn_script PRIVATE PALVORN_TOOLS_FROM_PROGRAM="${tools_from_program}")
+target_compile_definitions(palvorn_platform PRIVATE PALVORN_TOOLS_FROM_PROGRAM="${tools_from_program}")
 
 install(TARGETS palvorn-enemy-creator RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS palvorn-8xp RUNTIME DESTINATION ${PALVORN_TOOLS_INSTALL_DIR})
