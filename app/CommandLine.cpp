@@ -78,11 +78,9 @@ std::string optionLines(const cli::Subcommand& command)
         }
         std::string line = "  " + label.toStdString();
         line.resize(std::max(line.size() + 1, kDescriptionColumn), ' ');
-        const std::string indent(kDescriptionColumn, ' ');
-        text += line + description.toStdString();
-        text += "\n";
-        for (std::size_t at = text.rfind(line); (at = text.find('\n', at)) != text.size() - 1; ++at)
-            text.insert(at + 1, indent);
+        // Continuation lines start under the first line's text.
+        description.replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(kDescriptionColumn, QLatin1Char(' ')));
+        text += line + description.toStdString() + "\n";
     }
     return text;
 }
