@@ -45,6 +45,8 @@ private slots:
     void createWritesTheGoldenFileAndStartsOnce();
     void createOutcomes_data();
     void createOutcomes();
+    void notWrittenSaysNotStartedOnlyWhenAsked_data();
+    void notWrittenSaysNotStartedOnlyWhenAsked();
 };
 
 void TestRules::increment_data()
@@ -294,6 +296,28 @@ void TestRules::createOutcomes()
         QVERIFY2(QString::fromStdString(outcome.text).contains(startFails), outcome.text.c_str());
     QCOMPARE(QFile::exists(dir.filePath("Slime.asm")), written);
     QCOMPARE(started, starts);
+}
+
+void TestRules::notWrittenSaysNotStartedOnlyWhenAsked_data()
+{
+    QTest::addColumn<bool>("build");
+    QTest::newRow("no build asked") << false;
+    QTest::newRow("build asked") << true;
+}
+
+// A write that fails names the build script only when one was to start.
+void TestRules::notWrittenSaysNotStartedOnlyWhenAsked()
+{
+    QFETCH(bool, build);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    palvorn::ScriptStarter start;
+    if (build)
+        start = [](const std::string&, const std::filesystem::path&) { return std::string(); };
+    const auto outcome = palvorn::create(slimeEnemy(), QDir(dir.path()).filePath("gone").toStdString(), start);
+    QCOMPARE(outcome.status, palvorn::CreateOutcome::Status::NotWritten);
+    QVERIFY2(QString::fromStdString(outcome.text).startsWith(QStringLiteral("The file ")), outcome.text.c_str());
+    QCOMPARE(QString::fromStdString(outcome.text).contains(QStringLiteral("The build script was not started.")), build);
 }
 
 void TestRules::itemFromText_data()
