@@ -33,6 +33,10 @@ constexpr int kNotWritten = 2;
 constexpr int kBuildFailed = 3;
 
 constexpr const char* kProgram = "palvorn-enemy-creator";
+constexpr const char* kLicence =
+    "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.";
 
 using palvorn::Field;
 using palvorn::ValueField;
@@ -557,7 +561,7 @@ int runCommandLine(int argc, char* argv[])
         return kDone;
     }
     if (command == "--version") {
-        say(stdout, std::string(kProgram) + " " + PALVORN_VERSION);
+        say(stdout, std::string(kProgram) + " " + PALVORN_VERSION + "\n" + kLicence);
         return kDone;
     }
     if (command == "create")
