@@ -24,6 +24,7 @@
 #include "TakePicture.h"
 #include "TakeSheet.h"
 #include "Export.h"
+#include "SendCommand.h"
 
 namespace {
 
@@ -94,7 +95,8 @@ std::string usage()
             "      [--invert] [--flip-h] [--flip-v] [--trim]\n"
             "      [--folder DIR] [--force] [--build] (NORMAL HIGH LOW SPECIAL HURT | --sheet FILE)\n"
             "  palvorn-enemy-creator show FILE\n"
-            "  palvorn-enemy-creator export sheet|battle|screen FILE.asm OUT [--scale N]\n"
+            "  palvorn-enemy-creator export sheet|battle|screen FILE.asm OUT [--scale N]\n" +
+            std::string(sendUsage()) +
             "  palvorn-enemy-creator --help | --version\n"
             "  palvorn-enemy-creator [FILE.asm]\n"
             "\n"
@@ -133,13 +135,16 @@ std::string usage()
             "show prints an enemy source file's name, values and sprites.\n"
             "export writes, from an enemy source file, the five poses as one sheet (PNG,\n"
             "8 clear columns apart), the battle sketch as an animated GIF, or the\n"
-            "calculator screen with the normal sprite (PNG).\n";
+            "calculator screen with the normal sprite (PNG).\n"
+            "send sends NAME.8XP (or the NAME.8XP beside NAME.asm) to a calculator over\n"
+            "its USB cable or a SilverLink; --cable and --calc choose when more than one\n"
+            "is connected (default auto: the first calculator found).\n";
     text += helpLine("--scale", std::to_string(exporting::kMinScale) + " to " + std::to_string(exporting::kMaxScale) +
                                     " screen pixels a pixel, battle and screen; " +
                                     std::to_string(exporting::kDefaultScale) + " when left out");
     text += "\n"
             "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
-            "3 the build failed.\n";
+            "3 the build failed, 4 the cable or the calculator failed (send).\n";
     return text;
 }
 
@@ -544,7 +549,7 @@ QString windowsFile(int argc, char* argv[])
     if (argc != 2)
         return {};
     const std::string first = argv[1];
-    if (first == "create" || first == "show" || first == "export" || first.rfind('-', 0) == 0)
+    if (first == "create" || first == "show" || first == "export" || first == "send" || first.rfind('-', 0) == 0)
         return {};
     const QString path = QString::fromLocal8Bit(argv[1]);
     return QFileInfo(path).isFile() ? path : QString();
@@ -570,6 +575,8 @@ int runCommandLine(int argc, char* argv[])
         return show(args);
     if (command == "export")
         return exportCommand(args);
+    if (command == "send")
+        return runSend(QCoreApplication::arguments().mid(2));
     say(stderr, std::string(kProgram) + ": \"" + command + "\" is " +
                     (command.rfind('-', 0) == 0 ? "not an option" : "neither a command nor an existing file") +
                     " (see --help)");

@@ -1,0 +1,287 @@
+// Sending a program file to a calculator through the real link libraries,
+// with a fake calculator at the other end of a dummy cable. The programs are
+// built by asm.sh and palvorn-8xp; what the fake receives is compared with
+// the file as read by hand (ProgramFile.h), not by the library.
+
+#include <QtTest>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "BuiltPrograms.h"
+#include "CableFactory.h"
+#include "FakeCalculator.h"
+#include "ProgramFile.h"
+#include "TiLink.h"
+
+namespace {
+
+using Behaviour = FakeCalculator::Behaviour;
+using Protocol = FakeCalculator::Protocol;
+
+// One calculator the tool sends to, as the factory would name it.
+struct Target {
+    Protocol protocol;
+    CalcModel model;
+    const char* name;
+    std::uint32_t usbPacketSize;
+};
+constexpr Target kTI83PlusLink{Protocol::Link, CALC_TI83P, "TI-83 Plus", 0};
+constexpr Target kTI84PlusLink{Protocol::Link, CALC_TI84P, "TI-84 Plus", 0};
+constexpr Target kTI84PlusUsb{Protocol::Usb, CALC_TI84P_USB, "TI-84 Plus", 250};
+constexpr Target kTI84PlusCEUsb{Protocol::Usb, CALC_TI84PCE_USB, "TI-84 Plus CE", 1018};
+constexpr Target kTargets[] = {kTI83PlusLink, kTI84PlusLink, kTI84PlusUsb, kTI84PlusCEUsb};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray bytes(const std::vector<std::uint8_t>& v)
+{
+    return QByteArray(reinterpret_cast<const char*>(v.data()), qsizetype(v.size()));
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Target)
+Q_DECLARE_METATYPE(Behaviour)
+Q_DECLARE_METATYPE(calclink::Failure)
+
+class TestLink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sendsBuiltProgram_data();
+    void sendsBuiltProgram();
+    void calculatorFails_data();
+    void calculatorFails();
+    void cancelFromProgress_data();
+    void cancelFromProgress();
+    void refusesInput_data();
+    void refusesInput();
+    void libraryChatterSilenced();
+
+private:
+    // Sends `file` to a fake of `target` behaving so; the progress reports
+    // land in `reports`, and `cancelAt` reports are let through before a cancel.
+    calclink::Outcome send(FakeCalculator& fake, const Target& target, const QString& file,
+                           std::vector<calclink::Progress>* reports = nullptr, int cancelAt = -1)
+    {
+        fake.protocol = target.protocol;
+        fake.usbPacketSize = target.usbPacketSize;
+        const calclink::ProgressFn progress = [&](const calclink::Progress& p) {
+            if (reports)
+                reports->push_back(p);
+            return cancelAt < 0 || int(reports->size()) <= cancelAt;
+        };
+        return calclink::sendProgram(file.toStdString(), {}, progress, fake.factory(target.model, target.name));
+    }
+
+    BuiltPrograms programs_;
+};
+
+void TestLink::initTestCase()
+{
+    const QString built = programs_.buildBoth();
+    QVERIFY2(built.isEmpty(), qPrintable(built));
+}
+
+void TestLink::sendsBuiltProgram_data()
+{
+    QTest::addColumn<Target>("target");
+    QTest::addColumn<QString>("program");
+    for (const Target& t : kTargets) {
+        const QString protocol = t.protocol == Protocol::Link ? "link port" : "USB";
+        for (const char* program : {"Slime", "Large"})
+            QTest::addRow("%s, %s, %s", t.name, qPrintable(protocol), program) << t << QString(program);
+    }
+}
+
+// The whole exchange, the fake's record of it against the file read by hand,
+// the progress the caller saw, and the file left as it was.
+void TestLink::sendsBuiltProgram()
+{
+    QFETCH(Target, target);
+    QFETCH(QString, program);
+    const QString file = programs_.path(program + ".8XP");
+    const QByteArray before = readAll(file);
+    const QDateTime modified = QFileInfo(file).lastModified();
+    const Program expected = readProgram(before);
+    QVERIFY2(expected.error.isEmpty(), qPrintable(expected.error));
+
+    FakeCalculator fake;
+    std::vector<calclink::Progress> reports;
+    const calclink::Outcome outcome = send(fake, target, file, &reports);
+
+    QCOMPARE(outcome.failure, calclink::Failure::None);
+    QCOMPARE(QString::fromStdString(outcome.message), QString("Sent %1.8XP to the %2").arg(program, target.name));
+    QVERIFY2(fake.fault.empty(), fake.fault.c_str());
+    QCOMPARE(QByteArray::fromStdString(fake.name), expected.name);
+    QCOMPARE(fake.type, int(expected.type));
+    QCOMPARE(qsizetype(fake.announcedSize), expected.data.size());
+    QCOMPARE(bytes(fake.data), expected.data);
+    QVERIFY(fake.ended);
+
+    // The last report is the end; before it, a program over one packet is
+    // reported in steps that only grow, a small one not at all.
+    QVERIFY(!reports.empty());
+    QVERIFY(reports.back().total > 0 && reports.back().done == reports.back().total);
+    std::vector<calclink::Progress> steps;
+    for (const calclink::Progress& p : reports)
+        if (p.total > 0 && p.done < p.total)
+            steps.push_back(p);
+    if (program == "Large") {
+        QVERIFY2(steps.size() >= 2, qPrintable(QString::number(steps.size())));
+        for (std::size_t i = 1; i < steps.size(); ++i)
+            QVERIFY(steps[i].done >= steps[i - 1].done);
+        if (target.protocol == Protocol::Usb)
+            QVERIFY2(fake.dataPackets > 1, qPrintable(QString::number(fake.dataPackets)));
+    } else {
+        QVERIFY(steps.empty());
+        QCOMPARE(fake.dataPackets, 1);
+    }
+
+    QCOMPARE(readAll(file), before);
+    QCOMPARE(QFileInfo(file).lastModified(), modified);
+}
+
+void TestLink::calculatorFails_data()
+{
+    QTest::addColumn<Target>("target");
+    QTest::addColumn<Behaviour>("behaviour");
+    QTest::addColumn<calclink::Failure>("failure");
+    QTest::addColumn<QString>("message");
+
+    using F = calclink::Failure;
+    const QString memory = "The calculator does not have enough free RAM for SLIME (59 bytes).";
+    const QString silent = "The calculator did not answer.";
+    const QString busy = "The calculator is busy. Leave any menu or program, go to the home screen, and try again.";
+    QTest::newRow("out of memory, link port") << kTI84PlusLink << Behaviour::OutOfMemory << F::OutOfMemory << memory;
+    QTest::newRow("out of memory, USB") << kTI84PlusUsb << Behaviour::OutOfMemory << F::OutOfMemory << memory;
+    QTest::newRow("out of memory, CE") << kTI84PlusCEUsb << Behaviour::OutOfMemory << F::OutOfMemory << memory;
+    QTest::newRow("silent, link port") << kTI83PlusLink << Behaviour::Silent << F::NoAnswer << silent;
+    QTest::newRow("silent, USB") << kTI84PlusUsb << Behaviour::Silent << F::NoAnswer << silent;
+    QTest::newRow("busy, link port") << kTI84PlusLink << Behaviour::Busy << F::NotReady << busy;
+    QTest::newRow("busy, USB") << kTI84PlusUsb << Behaviour::Busy << F::NotReady << busy;
+    QTest::newRow("USB open refused") << kTI84PlusUsb << Behaviour::OpenFails << F::NoPermission
+                                      << "A TI-84 Plus is connected, but this account may not use it. The package "
+                                         "libticables2-8 installs the permission rule; unplug and replug the cable, "
+                                         "and log in at the machine itself.";
+}
+
+// Each failure gives our own message, nothing reached the calculator's
+// memory, and the file is as it was.
+void TestLink::calculatorFails()
+{
+    QFETCH(Target, target);
+    QFETCH(Behaviour, behaviour);
+    QFETCH(calclink::Failure, failure);
+    QFETCH(QString, message);
+    const QString file = programs_.path("Slime.8XP");
+    const QByteArray before = readAll(file);
+
+    FakeCalculator fake;
+    fake.behaviour = behaviour;
+    const calclink::Outcome outcome = send(fake, target, file);
+
+    QCOMPARE(outcome.failure, failure);
+    QCOMPARE(QString::fromStdString(outcome.message), message);
+    QVERIFY(!QString::fromStdString(outcome.message).contains("System:"));
+    QVERIFY(fake.data.empty());
+    QVERIFY(!fake.ended);
+    QCOMPARE(readAll(file), before);
+}
+
+void TestLink::cancelFromProgress_data()
+{
+    QTest::addColumn<Target>("target");
+    QTest::addRow("link port") << kTI84PlusLink;
+    QTest::addRow("USB") << kTI84PlusUsb;
+    QTest::addRow("CE") << kTI84PlusCEUsb;
+}
+
+// A cancel asked at the first progress report ends the transfer there:
+// part of the data went, no end of transmission.
+void TestLink::cancelFromProgress()
+{
+    QFETCH(Target, target);
+    FakeCalculator fake;
+    std::vector<calclink::Progress> reports;
+    const calclink::Outcome outcome = send(fake, target, programs_.path("Large.8XP"), &reports, 0);
+
+    QCOMPARE(outcome.failure, calclink::Failure::Cancelled);
+    QCOMPARE(QString::fromStdString(outcome.message), QString("Sending was cancelled."));
+    QCOMPARE(reports.size(), std::size_t(1));
+    QVERIFY(!fake.ended);
+    QVERIFY(fake.data.size() < std::size_t(BuiltPrograms::kLargeSize));
+}
+
+void TestLink::refusesInput_data()
+{
+    QTest::addColumn<QByteArray>("content");  // empty: no file
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << QByteArray() << "no such file";
+    QTest::newRow("text") << QByteArray("just some words\n") << "is not a TI-83 Plus / TI-84 Plus program file";
+    QByteArray damaged = readAll(programs_.path("Slime.8XP"));
+    damaged[damaged.size() - 5] = char(damaged[damaged.size() - 5] ^ 0x01);
+    QTest::newRow("damaged") << damaged << "checksum";
+}
+
+// A file that is not a sound program file is refused before any cable is
+// asked for, and left as it was.
+void TestLink::refusesInput()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("Other.8XP");
+    if (!content.isEmpty()) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    bool askedForCable = false;
+    const calclink::CableFactory factory = [&](const calclink::Options&) {
+        askedForCable = true;
+        return calclink::Found{};
+    };
+    const calclink::Outcome outcome = calclink::sendProgram(file.toStdString(), {}, {}, factory);
+    QCOMPARE(outcome.failure, calclink::Failure::Refused);
+    QVERIFY2(QString::fromStdString(outcome.message).contains(reason), outcome.message.c_str());
+    QVERIFY2(QString::fromStdString(outcome.message).startsWith(file), outcome.message.c_str());
+    QVERIFY(!askedForCable);
+    QCOMPARE(readAll(file), content);
+}
+
+// Once the libraries are in use, their log domains write nothing to
+// standard error, where their critical messages would otherwise go.
+void TestLink::libraryChatterSilenced()
+{
+    FakeCalculator fake;
+    fake.behaviour = Behaviour::Silent;
+    send(fake, kTI84PlusUsb, programs_.path("Slime.8XP"));
+
+    QTemporaryFile capture;
+    QVERIFY(capture.open());
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(capture.handle(), STDERR_FILENO);
+    for (const char* domain : {"ticables", "ticalcs", "tifiles"})
+        g_log(domain, G_LOG_LEVEL_CRITICAL, "chatter from %s", domain);
+    FakeCalculator again;
+    again.behaviour = Behaviour::Silent;
+    send(again, kTI84PlusUsb, programs_.path("Slime.8XP"));
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    QCOMPARE(readAll(capture.fileName()), QByteArray());
+}
+
+QTEST_GUILESS_MAIN(TestLink)
+#include "tst_link.moc"
