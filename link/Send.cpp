@@ -274,15 +274,18 @@ Outcome sendProgram(const std::filesystem::path& file, const Options& options, c
     if (!calc)
         return done(Failure::Unsupported, "The " + cable.calculator + " cannot be spoken to.", cable.calculator);
     ticalcs_update_set(calc, &transfer.update);
-    int code = ticalcs_cable_attach(calc, cable.handle);
+    // Each step starts with a report, which also takes a cancel asked meanwhile.
+    const auto cancelled = [&transfer] {
+        tell(transfer);
+        return transfer.update.cancel != 0;
+    };
+    int code = cancelled() ? calc_error::Abort : ticalcs_cable_attach(calc, cable.handle);
     if (code == 0) {
-        code = transfer.update.cancel ? calc_error::Abort : ticalcs_calc_isready(calc);
+        code = cancelled() ? calc_error::Abort : ticalcs_calc_isready(calc);
         if (code == 0) {
             transfer.update.cnt1 = transfer.update.max1 = 0;
             transfer.update.cnt2 = transfer.update.max2 = 0;
-            code = transfer.update.cancel
-                       ? calc_error::Abort
-                       : ticalcs_calc_send_var(calc, MODE_NORMAL, content.get());
+            code = cancelled() ? calc_error::Abort : ticalcs_calc_send_var(calc, MODE_NORMAL, content.get());
         }
     }
     ticalcs_cable_detach(calc);
