@@ -65,9 +65,10 @@ depends_on() {
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
     grep -qE '(^|, )pasmo(,|$)' <<<"$depends" && grep -q 'libqt6widgets6' <<<"$depends" &&
-        grep -q 'libtifiles2' <<<"$depends"
+        grep -q 'libtifiles2' <<<"$depends" && grep -q 'libticalcs2' <<<"$depends" &&
+        grep -qE '(^|, )libticables2-8(,| |$)' <<<"$depends"
 }
-check "Depends has pasmo and the shared libraries dpkg-shlibdeps found" depends_on
+check "Depends has pasmo, libticables2-8 (its udev rule) and the shared libraries dpkg-shlibdeps found" depends_on
 
 no_lintian_errors() {
     local report
