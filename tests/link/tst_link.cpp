@@ -12,6 +12,7 @@
 
 #include "BuiltPrograms.h"
 #include "CableFactory.h"
+#include "ChooseDevice.h"
 #include "FakeCalculator.h"
 #include "ProgramFile.h"
 #include "TiLink.h"
@@ -65,6 +66,8 @@ private slots:
     void refusesInput_data();
     void refusesInput();
     void libraryChatterSilenced();
+    void chooseDevice_data();
+    void chooseDevice();
 
 private:
     // Sends `file` to a fake of `target`; the progress reports land in
@@ -283,6 +286,82 @@ void TestLink::libraryChatterSilenced()
     dup2(saved, STDERR_FILENO);
     close(saved);
     QCOMPARE(readAll(capture.fileName()), QByteArray());
+}
+
+void TestLink::chooseDevice_data()
+{
+    QTest::addColumn<QList<int>>("listed");  // family, variant, family, variant, ...
+    QTest::addColumn<QString>("cable");
+    QTest::addColumn<QString>("calc");
+    QTest::addColumn<calclink::Failure>("failure");
+    QTest::addColumn<int>("cableModel");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<int>("calcModel");
+    QTest::addColumn<QString>("name");  // the calculator's name, or a part of the message
+
+    using F = calclink::Failure;
+    const int usb = CABLE_FAMILY_USB_TI8X;
+    const int slv = CABLE_FAMILY_DBUS;
+    const QList<int> ti84p{usb, CABLE_VARIANT_TI84P};
+    const QList<int> silverLink{slv, CABLE_VARIANT_TIGLUSB};
+    const QString none = "No calculator found.";
+    QTest::newRow("nothing listed") << QList<int>{} << "auto" << "auto" << F::NoCalculator << 0 << 0 << 0 << none;
+    QTest::newRow("TI-84 Plus") << ti84p << "auto" << "auto" << F::None << int(CABLE_USB) << 1
+                                << int(CALC_TI84P_USB) << "TI-84 Plus";
+    QTest::newRow("TI-84 Plus SE") << QList<int>{usb, CABLE_VARIANT_TI84PSE} << "auto" << "auto" << F::None
+                                   << int(CABLE_USB) << 1 << int(CALC_TI84P_USB) << "TI-84 Plus";
+    QTest::newRow("TI-84 Plus CE") << QList<int>{usb, CABLE_VARIANT_TI84PCE} << "usb" << "84+ce" << F::None
+                                   << int(CABLE_USB) << 1 << int(CALC_TI84PCE_USB) << "TI-84 Plus CE";
+    QTest::newRow("SilverLink") << silverLink << "auto" << "auto" << F::None << int(CABLE_SLV) << 1
+                                << int(CALC_TI84P) << "TI-83 Plus / TI-84 Plus";
+    QTest::newRow("SilverLink to a TI-83 Plus") << silverLink << "silverlink" << "83+" << F::None << int(CABLE_SLV)
+                                                << 1 << int(CALC_TI83P) << "TI-83 Plus";
+    QTest::newRow("own USB before SilverLink") << silverLink + ti84p << "auto" << "auto" << F::None
+                                               << int(CABLE_USB) << 2 << int(CALC_TI84P_USB) << "TI-84 Plus";
+    QTest::newRow("SilverLink asked") << ti84p + silverLink << "silverlink" << "84+" << F::None << int(CABLE_SLV)
+                                      << 2 << int(CALC_TI84P) << "TI-84 Plus";
+    QTest::newRow("USB asked, SilverLink only") << silverLink << "usb" << "auto" << F::NoCalculator << 0 << 0 << 0
+                                                << none;
+    QTest::newRow("CE asked, TI-84 Plus there") << ti84p << "auto" << "84+ce" << F::Unsupported << 0 << 0 << 0
+                                                << "A TI-84 Plus is connected, but";
+    QTest::newRow("colour calculator") << QList<int>{usb, CABLE_VARIANT_TI84PCSE} << "auto" << "auto"
+                                       << F::Unsupported << 0 << 0 << 0
+                                       << "A TI-84 Plus C Silver Edition is connected, but";
+    QTest::newRow("TI-Nspire") << QList<int>{CABLE_FAMILY_USB_NSPIRE, CABLE_VARIANT_NSPIRE} << "auto" << "auto"
+                               << F::NoCalculator << 0 << 0 << 0 << none;
+}
+
+// The listed devices and the choices give the cable, its port (the place in
+// the list), the calculator model and its name; or why there is none.
+void TestLink::chooseDevice()
+{
+    QFETCH(QList<int>, listed);
+    QFETCH(QString, cable);
+    QFETCH(QString, calc);
+    QFETCH(calclink::Failure, failure);
+    QFETCH(int, cableModel);
+    QFETCH(int, port);
+    QFETCH(int, calcModel);
+    QFETCH(QString, name);
+
+    std::vector<calclink::Listed> devices;
+    for (int i = 0; i + 1 < listed.size(); i += 2)
+        devices.push_back({CableDeviceInfo{CableFamily(listed[i]), CableVariant(listed[i + 1])}, i / 2 + 1});
+    const calclink::Options options{*calclink::cableFromWord(cable.toStdString()),
+                                    *calclink::calcFromWord(calc.toStdString())};
+    const calclink::Choice choice = calclink::chooseDevice(devices, options);
+
+    QCOMPARE(choice.failure, failure);
+    if (failure != calclink::Failure::None) {
+        QVERIFY(!choice.chosen);
+        QVERIFY2(QString::fromStdString(choice.message).startsWith(name), choice.message.c_str());
+        return;
+    }
+    QVERIFY(choice.chosen);
+    QCOMPARE(int(choice.chosen->cable), cableModel);
+    QCOMPARE(choice.chosen->port, port);
+    QCOMPARE(int(choice.chosen->calc), calcModel);
+    QCOMPARE(QString::fromStdString(choice.chosen->calculator), name);
 }
 
 QTEST_GUILESS_MAIN(TestLink)
