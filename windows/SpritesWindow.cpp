@@ -131,7 +131,7 @@ void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::Crea
     writtenFolder_ = source.absolutePath();
     SourcePath->setText(QStringLiteral("Wrote %1").arg(QDir::toNativeSeparators(source.filePath())));
     OpenFolderBut->setToolTip(QDir::toNativeSeparators(writtenFolder_));
-    BuildStatus->clear();
+    showBuildLines({});
     programFile_.clear();
     updateSendBut();
 }
@@ -148,7 +148,7 @@ void SpritesWindow::watchBuild(const QString& folder, const QString& name, const
     folder_ = folder;
     name_ = name;
     started_ = started;
-    BuildStatus->setText(QStringLiteral("Building %1.8XP\u2026").arg(name));
+    showBuildLines(QStringLiteral("Building %1.8XP\u2026").arg(name));
     programFile_.clear();  // held until this build is judged
     updateSendBut();
     buildTimer_->start();
@@ -157,7 +157,7 @@ void SpritesWindow::watchBuild(const QString& folder, const QString& name, const
 void SpritesWindow::showNotStarted(const QString& reason)
 {
     buildTimer_->stop();
-    BuildStatus->setText(QStringLiteral("Build failed:\nthe build script could not be started: %1").arg(reason));
+    showBuildLines(QStringLiteral("Build failed:\nthe build script could not be started: %1").arg(reason));
 }
 
 QString SpritesWindow::buildStatus() const
@@ -180,11 +180,16 @@ void SpritesWindow::checkBuild()
     bool isNumber = false;
     const int exitStatus = status.toInt(&isNumber);
     const BuildReport report = judgeBuild(folder_, name_, started_, isNumber ? exitStatus : -1);
-    buildReport_ = report.text;
-    BuildStatus->setText(buildReport_);
+    showBuildLines(report.text);
     if (report.built)
         programFile_ = QDir(folder_).filePath(name_ + QStringLiteral(".8XP"));
     updateSendBut();
+}
+
+void SpritesWindow::showBuildLines(const QString& lines)
+{
+    buildReport_ = lines;
+    BuildStatus->setText(lines);
 }
 
 void SpritesWindow::updateSendBut()

@@ -61,6 +61,8 @@ private slots:
     void SendBut_Click();
     void showSent(bool ok, const QString& message);
     void checkBuild();
+    // The build's status lines, which a send's outcome joins below.
+    void showBuildLines(const QString& lines);
     // Send to Calculator can be pressed: a NAME.8XP is built, no transfer runs.
     void updateSendBut();
 
