@@ -133,6 +133,17 @@ void TestSendCommand::exitStatus()
                                    "screen, and try again."};
         return usb(options);
     };
+    // Whatever happens, NAME.asm and NAME.8XP are only read.
+    const auto snapshot = [this] {
+        QStringList files;
+        for (const QString& name : {"Slime.asm", "Slime.8XP"}) {
+            QFile f(programs_.path(name));
+            files << (f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll().toHex()) : QString()) +
+                         QFileInfo(f).lastModified().toString(Qt::ISODateWithMs);
+        }
+        return files;
+    };
+    const QStringList before = snapshot();
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     QVERIFY(out && err);
@@ -148,6 +159,7 @@ void TestSendCommand::exitStatus()
     QCOMPARE(fake.ended, status == 0);
     if (status != 0)
         QCOMPARE(run.out, QString());
+    QCOMPARE(snapshot(), before);
 }
 
 void TestSendCommand::programRefusesWithoutCalculator_data()
