@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 
+#include "SendCommand.h"
 #include "Subcommand.h"
 
 namespace {
@@ -14,11 +15,16 @@ using cli::kDone;
 using cli::kProgram;
 using cli::say;
 
+constexpr const char* kLicence =
+    "License GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.";
+
 // The subcommands, in the order the help lists them: a new one is its own
 // file and one row here.
-std::array<cli::Subcommand, 3> subcommands()
+std::array<cli::Subcommand, 4> subcommands()
 {
-    return {cli::createCommand(), cli::showCommand(), cli::exportCommand()};
+    return {cli::createCommand(), cli::showCommand(), cli::exportCommand(), cli::sendCommand()};
 }
 
 const cli::Subcommand* subcommandOf(const std::string& word)
@@ -102,7 +108,7 @@ std::string usage()
            sections +
            "\n"
            "Exit status: 0 done, 1 refused input, 2 the file could not be written,\n"
-           "3 the build failed.\n";
+           "3 the build failed, 4 the cable or the calculator failed (send).\n";
 }
 
 }  // namespace
@@ -133,7 +139,7 @@ int runCommandLine(int argc, char* argv[])
         return kDone;
     }
     if (word == "--version") {
-        say(stdout, std::string(kProgram) + " " + PALVORN_VERSION);
+        say(stdout, std::string(kProgram) + " " + PALVORN_VERSION + "\n" + kLicence);
         return kDone;
     }
     if (const cli::Subcommand* command = subcommandOf(word)) {

@@ -71,5 +71,6 @@ int readEnemyArgument(const QString& path, palvorn::Enemy& enemy);
 Subcommand createCommand();
 Subcommand showCommand();
 Subcommand exportCommand();
+Subcommand sendCommand();  // SendCommand.cpp
 
 }  // namespace cli

@@ -45,8 +45,8 @@ install(FILES ${generated}/changelog.gz ${generated}/copyright DESTINATION ${PAL
 
 # The Debian package: palvorn-enemy-creator_VERSION_amd64.deb. Depends are
 # the shared libraries dpkg-shlibdeps finds, the Z80 assembler the build
-# script runs and the Qt platform plugins the windows need (loaded at run
-# time, so dpkg-shlibdeps cannot see them).
+# script runs, the Qt platform plugins the windows need (loaded at run
+# time, so dpkg-shlibdeps cannot see them) and the cable library.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME palvorn-enemy-creator)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -58,6 +58,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "pasmo, qt6-qpa-plugins")
+# Named even though dpkg-shlibdeps finds the library: the package also brings
+# the udev rule that lets a logged-in user open TI's USB cables.
+if(PALVORN_LINK)
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libticables2-8")
+endif()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -69,5 +74,6 @@ game, which runs on a graphing calculator with a 96 x 64 monochrome screen.
 A wizard takes five monochrome sprite pictures (BMP, PNG or GIF), a settings
 window the enemy's name and values; Create writes the enemy's assembler
 source and builds it into a TI-83 Plus/TI-84 Plus program file with the
-pasmo assembler. Enemies can also be made from the command line.")
+pasmo assembler, and sends it to the calculator over its USB cable or a
+SilverLink. Enemies can also be made and sent from the command line.")
 include(CPack)

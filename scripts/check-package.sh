@@ -65,9 +65,10 @@ depends_on() {
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
     grep -qE '(^|, )pasmo(,|$)' <<<"$depends" && grep -q 'libqt6widgets6' <<<"$depends" &&
-        grep -q 'libtifiles2' <<<"$depends"
+        grep -q 'libtifiles2' <<<"$depends" && grep -q 'libticalcs2' <<<"$depends" &&
+        grep -qE '(^|, )libticables2-8(,| |$)' <<<"$depends"
 }
-check "Depends has pasmo and the shared libraries dpkg-shlibdeps found" depends_on
+check "Depends has pasmo, libticables2-8 (its udev rule) and the shared libraries dpkg-shlibdeps found" depends_on
 
 no_lintian_errors() {
     local report
@@ -82,7 +83,13 @@ dpkg-deb -x "$deb" "$root"
 check "desktop-file-validate passes" desktop-file-validate "$root/usr/share/applications/palvorn-enemy-creator.desktop"
 
 program="$root/usr/bin/palvorn-enemy-creator"
-check "--version prints the package's version" test "$("$program" --version)" = "palvorn-enemy-creator $version"
+# The first line names the program and the package's version; the licence follows.
+version_and_licence() {
+    local out
+    out=$("$program" --version) || return 1
+    test "$(head -n 1 <<<"$out")" = "palvorn-enemy-creator $version" && grep -q 'GPL-3.0-or-later' <<<"$out"
+}
+check "--version prints the package's version and the licence" version_and_licence
 
 # A real enemy from the unpacked program, started from elsewhere, so that
 # only its installed build script can be the one that runs.

@@ -10,6 +10,7 @@ PACKAGES=(
   libbenchmark-dev netpbm
   libspng-dev libgif-dev
   pasmo libtifiles-dev
+  libticalcs-dev libticables-dev libusb-1.0-0-dev
   imagemagick
   clang libclang-rt-14-dev
   xvfb xauth

@@ -17,6 +17,7 @@
 #include "Platform.h"
 #include "Remembered.h"
 #include "Render.h"
+#include "SendProgress.h"
 
 namespace {
 
@@ -79,6 +80,13 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     ExportScale->setSuffix(QStringLiteral("\u00d7"));
     ExportScale->setToolTip(QStringLiteral("Screen pixels a pixel, for the battle animation and the calculator screen"));
     buttons->addWidget(ExportScale);
+    SendBut = new QPushButton(QStringLiteral("Send to Calculator"), this);
+    SendBut->setObjectName(QStringLiteral("SendBut"));
+    SendBut->setToolTip(calclink::available()
+                            ? QStringLiteral("Send the built program to a calculator connected by its USB cable or a SilverLink")
+                            : QString::fromStdString(calclink::unavailableReason()));
+    SendBut->setEnabled(false);
+    buttons->addWidget(SendBut);
     buttons->addStretch(1);
     OpenFolderBut = new QPushButton(QStringLiteral("Open Folder"), this);
     OpenFolderBut->setObjectName(QStringLiteral("OpenFolderBut"));
@@ -94,6 +102,7 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
     connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::OpenFolderBut_Click);
     connect(ExportBut, &QPushButton::clicked, this, &SpritesWindow::ExportBut_Click);
+    connect(SendBut, &QPushButton::clicked, this, &SpritesWindow::SendBut_Click);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
     remembered::restoreGeometry(this);
@@ -122,7 +131,9 @@ void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::Crea
     writtenFolder_ = source.absolutePath();
     SourcePath->setText(QStringLiteral("Wrote %1").arg(QDir::toNativeSeparators(source.filePath())));
     OpenFolderBut->setToolTip(QDir::toNativeSeparators(writtenFolder_));
-    BuildStatus->clear();
+    showBuildLines({});
+    programFile_.clear();
+    updateSendBut();
 }
 
 QString SpritesWindow::newStatusFile()
@@ -137,14 +148,16 @@ void SpritesWindow::watchBuild(const QString& folder, const QString& name, const
     folder_ = folder;
     name_ = name;
     started_ = started;
-    BuildStatus->setText(QStringLiteral("Building %1.8XP\u2026").arg(name));
+    showBuildLines(QStringLiteral("Building %1.8XP\u2026").arg(name));
+    programFile_.clear();  // held until this build is judged
+    updateSendBut();
     buildTimer_->start();
 }
 
 void SpritesWindow::showNotStarted(const QString& reason)
 {
     buildTimer_->stop();
-    BuildStatus->setText(QStringLiteral("Build failed:\nthe build script could not be started: %1").arg(reason));
+    showBuildLines(QStringLiteral("Build failed:\nthe build script could not be started: %1").arg(reason));
 }
 
 QString SpritesWindow::buildStatus() const
@@ -166,7 +179,39 @@ void SpritesWindow::checkBuild()
 
     bool isNumber = false;
     const int exitStatus = status.toInt(&isNumber);
-    BuildStatus->setText(judgeBuild(folder_, name_, started_, isNumber ? exitStatus : -1).text);
+    const BuildReport report = judgeBuild(folder_, name_, started_, isNumber ? exitStatus : -1);
+    showBuildLines(report.text);
+    if (report.built)
+        programFile_ = QDir(folder_).filePath(name_ + QStringLiteral(".8XP"));
+    updateSendBut();
+}
+
+void SpritesWindow::showBuildLines(const QString& lines)
+{
+    buildReport_ = lines;
+    BuildStatus->setText(lines);
+}
+
+void SpritesWindow::updateSendBut()
+{
+    SendBut->setEnabled(calclink::available() && !programFile_.isEmpty() && !sending_);
+}
+
+void SpritesWindow::SendBut_Click()
+{
+    if (sending_ || programFile_.isEmpty())
+        return;
+    sending_ = new SendProgress(programFile_, this);
+    connect(sending_, &SendProgress::sent, this, &SpritesWindow::showSent);
+    updateSendBut();
+}
+
+void SpritesWindow::showSent(bool, const QString& message)
+{
+    sending_->deleteLater();
+    sending_ = nullptr;
+    BuildStatus->setText(buildReport_ + QLatin1Char('\n') + message);
+    updateSendBut();
 }
 
 void SpritesWindow::OpenFolderBut_Click()

@@ -5,18 +5,22 @@
 // it ends. The settings window makes it before its Create runs, shows it
 // after a successful write and closes it with itself; its "Ok" asks for a
 // new enemy (okClicked). "Export..." gives the written enemy out as a pose
-// sheet, the battle sketch or the calculator screen.
+// sheet, the battle sketch or the calculator screen. "Send to Calculator"
+// sends a built NAME.8XP, one transfer at a time; the outcome joins the
+// build's status lines.
 
 #include <QDateTime>
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <QPointer>
 #include <memory>
 
 #include "Create.h"
 #include "Enemy.h"
 
 class QLabel;
+class SendProgress;
 class QPushButton;
 class QSpinBox;
 class QTemporaryDir;
@@ -54,7 +58,13 @@ private slots:
     void OkBut_Click();
     void OpenFolderBut_Click();
     void ExportBut_Click();
+    void SendBut_Click();
+    void showSent(bool ok, const QString& message);
     void checkBuild();
+    // The build's status lines, which a send's outcome joins below.
+    void showBuildLines(const QString& lines);
+    // Send to Calculator can be pressed: a NAME.8XP is built, no transfer runs.
+    void updateSendBut();
 
 private:
     std::array<QLabel*, palvorn::kPoses> CopySprite{};
@@ -65,6 +75,10 @@ private:
     QPushButton* OpenFolderBut = nullptr;
     QPushButton* ExportBut = nullptr;
     QSpinBox* ExportScale = nullptr;  // the battle's and the screen's enlargement
+    QPushButton* SendBut = nullptr;
+    QString programFile_;             // the NAME.8XP the last build made; empty while none
+    QString buildReport_;             // the build's status lines, above a send's outcome
+    QPointer<SendProgress> sending_;  // the transfer under way
     palvorn::Enemy written_;  // what Export gives out
     QString writtenFolder_;  // where NAME.asm went, for "Open Folder"
     QTimer* buildTimer_ = nullptr;

@@ -302,6 +302,7 @@ void TestCommandLine::helpAndVersion()
     const Run version = run({"--version"}, dir_->path());
     QCOMPARE(version.status, 0);
     QVERIFY(version.out.startsWith(QStringLiteral("palvorn-enemy-creator ")));
+    QVERIFY2(version.out.contains(QStringLiteral("GPL-3.0-or-later")), qPrintable(version.out));
     const Run unknown = run({"frobnicate"}, dir_->path());
     QCOMPARE(unknown.status, 1);
     // Without arguments and without a display, the windows cannot open: the
