@@ -134,9 +134,12 @@ GreyPicture::GreyPicture(int width, int height, Levels levels)
                                     std::to_string(height) + " are " + std::to_string(levels.size()) + " long");
     // One pass without an early exit, which the compiler vectorises; the
     // level named is found only once one is known to be wrong.
-    bool bad = false;
+    // A level is wrong exactly when level - kWhite - 1 (in 16 bits) is under
+    // kTransparent - kWhite - 1: one compare a level.
+    constexpr std::uint16_t kGap = GreyPicture::kTransparent - GreyPicture::kWhite - 1;
+    unsigned bad = 0;
     for (std::uint16_t level : levels)
-        bad |= !validLevel(level);
+        bad |= unsigned(std::uint16_t(level - GreyPicture::kWhite - 1) < kGap);
     if (bad)
         for (std::uint16_t level : levels)
             if (!validLevel(level))

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Sprite.h"
@@ -48,6 +49,30 @@ struct Conversion {
     friend bool operator==(const Conversion&, const Conversion&) = default;
 };
 
+// The allocator of a picture's levels: through allocateRows, as packed rows,
+// but levels made without a value are left unset, since whoever makes them
+// writes every one (a 4096 × 4096 picture's 32 MB are then written once).
+template <class T>
+struct LevelAllocator : RowAllocator<T> {
+    template <class U>
+    struct rebind {
+        using other = LevelAllocator<U>;
+    };
+    LevelAllocator() = default;
+    template <class U>
+    constexpr LevelAllocator(const LevelAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
 // A picture as the conversions see it: one 16-bit level a pixel, row by row,
 // (0, 0) top left. A level is one of:
 //  - 0..kWhite: alpha at least 128 of 255, and the luminance
@@ -70,8 +95,8 @@ public:
     static constexpr std::uint16_t kDarkBelow = 6375;
 
     // Levels as a picture keeps them: a large picture's in memory that may
-    // be backed by huge pages, as packed rows are.
-    using Levels = std::vector<std::uint16_t, RowAllocator<std::uint16_t>>;
+    // be backed by huge pages, as packed rows are. Levels(n) leaves them unset.
+    using Levels = std::vector<std::uint16_t, LevelAllocator<std::uint16_t>>;
 
     GreyPicture() = default;  // 0 × 0
     // Throws std::invalid_argument for a side outside 0..Sprite::kMaxSide,

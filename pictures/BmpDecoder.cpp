@@ -388,11 +388,14 @@ void readRunLength(ByteSource& in, const Header& h, Canvas& canvas)
 TakenPicture decodeBmp(ByteSource& source)
 {
     const Header header = readHeader(source);
-    Canvas canvas(header.width, header.height);
-    if (header.coding == Coding::Rle8 || header.coding == Coding::Rle4)
+    if (header.coding == Coding::Rle8 || header.coding == Coding::Rle4) {
+        Canvas canvas(header.width, header.height);
         readRunLength(source, header, canvas);
-    else
-        readPlain(source, header, canvas);
+        return canvas.finish();
+    }
+    // Plain rows are all there (checked from the file's length) or refused.
+    Canvas canvas(header.width, header.height, Canvas::Rows::AllWritten);
+    readPlain(source, header, canvas);
     return canvas.finish();
 }
 

@@ -15,15 +15,22 @@ void checkBound(qint64 width, qint64 height)
         throw Failure{PictureError::Kind::TooLarge, width, height, {}};
 }
 
-Canvas::Canvas(int width, int height)
+Canvas::Canvas(int width, int height, Rows rows)
     : width_(width),
       height_(height),
       perRow_(palvorn::bytesPerRow(width)),
-      levels_(std::size_t(width) * std::size_t(height), palvorn::GreyPicture::kTransparent),
+      levels_(std::size_t(width) * std::size_t(height)),
       set_(std::size_t(perRow_) * std::size_t(height)),
       mark_(std::size_t(perRow_) * std::size_t(height)),
       looks_(std::size_t(perRow_) * 8, 0)
 {
+    if (rows == Rows::MayBeLeft)
+        std::fill(levels_.begin(), levels_.end(), palvorn::GreyPicture::kTransparent);
+}
+
+void Canvas::startAtThreshold(const char* lossyFormat)
+{
+    lossyFormat_ = lossyFormat;
 }
 
 namespace {
@@ -40,10 +47,16 @@ namespace {
 
 // The level of an opaque 8-bit pixel: greyLevel8 with alpha 255, written
 // without branches so that a row of them vectorises.
+// The tenth is taken in float, which vectorises where a division does not:
+// for luminances up to 255000 the product is never below the whole part of
+// the true tenth nor up to the next, so truncating it is exact. Black (a
+// tenth of 0) is or-ed up to kBlack without a branch.
 inline Level opaqueLevel(unsigned r, unsigned g, unsigned b)
 {
-    const unsigned luminance = 299 * r + 587 * g + 114 * b;
-    return Level(luminance == 0 ? unsigned(palvorn::GreyPicture::kBlack) : luminance / 10);
+    const int luminance = int(299 * r + 587 * g + 114 * b);
+    const int tenth = int(float(luminance) * 0.1f);
+    static_assert(palvorn::GreyPicture::kBlack == 0xFFFF);
+    return Level(unsigned(tenth) | (0u - unsigned(luminance == 0)));
 }
 
 PALVORN_ROW_LOOP void levelsBgr(const std::uint8_t* __restrict p, Level* __restrict out, int n)
@@ -90,6 +103,25 @@ PALVORN_ROW_LOOP void flagsOf(const Level* __restrict levels, std::uint8_t* __re
     }
 }
 
+// The same under Threshold at the default (whose marks are the dark-looking
+// pixels it leaves clear); true when some level is pure black.
+PALVORN_ROW_LOOP bool thresholdFlagsOf(const Level* __restrict levels, std::uint8_t* __restrict out, int n)
+{
+    using palvorn::GreyPicture;
+    constexpr unsigned kBelow = palvorn::kDefaultThreshold * 255;
+    unsigned black = 0;
+    for (int x = 0; x < n; ++x) {
+        const Level v = levels[x];
+        const unsigned invalid = v == kInvalid;
+        const unsigned isBlack = v == GreyPicture::kBlack;
+        black |= isBlack;
+        const unsigned set = (v < kBelow) | isBlack;
+        const unsigned marked = ((v < GreyPicture::kDarkBelow) | (v == GreyPicture::kFaintDark)) & ~set;
+        out[x] = std::uint8_t((set | invalid) | (marked | invalid) << 1);
+    }
+    return black != 0;
+}
+
 }  // namespace
 
 void Canvas::packBgr(int y, const std::uint8_t* pixels)
@@ -125,7 +157,10 @@ void Canvas::packRgba(int y, const std::uint8_t* pixels)
 bool Canvas::packLevels(int y)
 {
     // The bytes past the last pixel were set 0 once and are never written.
-    flagsOf(levelRow(y), looks_.data(), width_);
+    if (lossyFormat_)
+        anyPureBlack_ |= thresholdFlagsOf(levelRow(y), looks_.data(), width_);
+    else
+        flagsOf(levelRow(y), looks_.data(), width_);
     std::uint8_t* s = setRow(y);
     std::uint8_t* m = markRow(y);
     const std::uint8_t* looks = looks_.data();
@@ -166,6 +201,10 @@ TakenPicture Canvas::finish()
     taken.sprite = palvorn::Sprite(width_, height_, std::move(set_));
     taken.marked = palvorn::Sprite(width_, height_, std::move(mark_));
     taken.picture = std::make_shared<const palvorn::GreyPicture>(width_, height_, std::move(levels_));
+    if (lossyFormat_) {
+        taken.conversion = {palvorn::ConvertMode::Threshold, palvorn::kDefaultThreshold, palvorn::kMaxScale};
+        taken.note = thresholdNote(lossyFormat_, anyPureBlack_);
+    }
     return taken;
 }
 

@@ -26,12 +26,26 @@ constexpr Level level16(unsigned r, unsigned g, unsigned b, unsigned a) { return
 // Throws TooLarge unless width × height is a picture that may be taken.
 void checkBound(qint64 width, qint64 height);
 
+// The note of a picture that starts at Threshold (kThresholdNote, or for a
+// JPEG or WebP with pure black in it, kLossyThresholdNote naming it).
+QString thresholdNote(const char* lossyFormat, bool anyPureBlack);
+
 // The picture being written, as levels, and from them its Exact black
 // sprite and marks as packed rows (leftmost pixel in the highest bit), row
 // by row while the row is still in the cache. All transparent to begin with.
 class Canvas {
 public:
-    Canvas(int width, int height);  // within the bound (checkBound first)
+    // Whether the decoder writes every row or throws (its levels then need
+    // no clearing first), or may leave rows or pixels unwritten.
+    enum class Rows { MayBeLeft, AllWritten };
+
+    // Within the bound (checkBound first).
+    Canvas(int width, int height, Rows rows = Rows::MayBeLeft);
+
+    // Before any row: the sprite and marks are packed as Threshold at the
+    // default sets them, the conversion a JPEG or WebP (lossyFormat, "JPEG"
+    // or "WebP") starts with, instead of Exact black's.
+    void startAtThreshold(const char* lossyFormat);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -67,7 +81,8 @@ public:
     // Rows from..to-1 all transparent again.
     void clearRows(int from, int to);
 
-    // The sprite, the marks and the picture kept; the canvas is spent.
+    // The sprite, the marks, the picture kept, and the conversion they are
+    // of (with its note); the canvas is spent.
     TakenPicture finish();
 
 private:
@@ -85,6 +100,8 @@ private:
     palvorn::PackedRows set_;
     palvorn::PackedRows mark_;
     std::vector<std::uint8_t> looks_;  // one row's set (bit 0) and marked (bit 1) flags, a byte a pixel
+    const char* lossyFormat_ = nullptr;  // packed at Threshold when not null
+    bool anyPureBlack_ = false;
 };
 
 }  // namespace pictures

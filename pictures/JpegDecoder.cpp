@@ -197,7 +197,8 @@ bool runJpeg(Session& s, std::optional<Canvas>& canvas, std::vector<std::uint8_t
     jpeg_start_decompress(&s.info);
     const int width = int(s.info.output_width);
     const int components = s.info.output_components;
-    canvas.emplace(width, int(s.info.output_height));
+    canvas.emplace(width, int(s.info.output_height), Canvas::Rows::AllWritten);
+    canvas->startAtThreshold("JPEG");
     JSAMPROW pointers[16];
     const int block = std::clamp(s.info.rec_outbuf_height * 4, 1, 16);
     const std::size_t stride = std::size_t(width) * std::size_t(components);
@@ -297,9 +298,9 @@ TakenPicture decodeJpeg(ByteSource& source)
     TakenPicture taken = canvas->finish();
     if (decoded.orientation != 1) {
         auto upright = std::make_shared<const GreyPicture>(oriented(*taken.picture, decoded.orientation));
-        palvorn::Converted exact = palvorn::convert(*upright, {});
-        taken.sprite = std::move(exact.sprite);
-        taken.marked = std::move(exact.marked);
+        palvorn::Converted turned = palvorn::convert(*upright, taken.conversion);
+        taken.sprite = std::move(turned.sprite);
+        taken.marked = std::move(turned.marked);
         taken.picture = std::move(upright);
     }
     return taken;

@@ -171,18 +171,25 @@ QString fileSubject(const QString& name)
 
 }  // namespace
 
+QString thresholdNote(const char* lossyFormat, bool anyPureBlack)
+{
+    return lossyFormat && anyPureBlack
+               ? QString::fromLatin1(kLossyThresholdNote).arg(QLatin1String(lossyFormat)).arg(palvorn::kDefaultThreshold)
+               : QString::fromLatin1(kThresholdNote).arg(palvorn::kDefaultThreshold);
+}
+
 void startConversion(TakenPicture& taken, const char* lossyFormat)
 {
+    if (!taken.picture || taken.conversion.mode != palvorn::ConvertMode::ExactBlack)
+        return;  // none to convert, or the decoder packed it at its start already
     const bool anySet = anyPixel(taken.sprite);
-    if (!taken.picture || (!lossyFormat && (anySet || !anyPixel(taken.marked))))
+    if (!lossyFormat && (anySet || !anyPixel(taken.marked)))
         return;  // Exact black: pure black is there, or nothing looks dark
     taken.conversion = {palvorn::ConvertMode::Threshold, palvorn::kDefaultThreshold, palvorn::kMaxScale};
     palvorn::Converted converted = palvorn::convert(*taken.picture, taken.conversion);
     taken.sprite = std::move(converted.sprite);
     taken.marked = std::move(converted.marked);
-    taken.note = lossyFormat && anySet
-                     ? QString::fromLatin1(kLossyThresholdNote).arg(QLatin1String(lossyFormat)).arg(taken.conversion.threshold)
-                     : QString::fromLatin1(kThresholdNote).arg(taken.conversion.threshold);
+    taken.note = thresholdNote(lossyFormat, anySet);
 }
 
 }  // namespace pictures

@@ -55,7 +55,8 @@ TakenPicture decodeWebp(ByteSource& source)
         damaged();  // cut short, or inconsistent
     // The file's bytes are done with before the kept picture is taken.
     std::vector<std::uint8_t>().swap(copy);
-    Canvas canvas(width, height);
+    Canvas canvas(width, height, Canvas::Rows::AllWritten);
+    canvas.startAtThreshold("WebP");
     for (int y = 0; y < height; ++y)
         canvas.packRgba(y, pixels.data() + stride * std::size_t(y));
     return canvas.finish();
