@@ -300,6 +300,8 @@ private slots:
     void bounds_data();
     void bounds();
     void largestBitmapInBoundedMemory();
+    void largestPicturesInBoundedMemory_data();
+    void largestPicturesInBoundedMemory();
     void hostile_data();
     void hostile();
     void fuzzFinds_data();
@@ -666,6 +668,45 @@ void PictureTests::largestBitmapInBoundedMemory()
     QCOMPARE(fields[3].toLong(), 4096L * 1365);
     const long peakMB = fields[4].toLong() / 1024;
     QVERIFY2(peakMB < 100, qPrintable(QString("%1 MB").arg(peakMB)));
+#endif
+}
+
+void PictureTests::largestPicturesInBoundedMemory_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("PNG") << QByteArray("png");
+    QTest::newRow("JPEG") << QByteArray("jpg");
+}
+
+// A 4096 x 4096 photo-like picture, kept whole with its sprite and marks,
+// in under 150 MB for the whole process.
+void PictureTests::largestPicturesInBoundedMemory()
+{
+#ifdef PALVORN_ASAN
+    QSKIP("the sanitizer's shadow memory is not the program's");
+#else
+    QFETCH(QByteArray, format);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("largest." + QString::fromLatin1(format));
+    {
+        QImage picture(4096, 4096, QImage::Format_RGB32);
+        for (int y = 0; y < 4096; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < 4096; ++x)
+                row[x] = qRgb(x / 16, y / 16, (x + y) / 32);
+        }
+        QVERIFY(picture.save(path, format.constData()));
+    }
+    QProcess driver;
+    driver.start(QStringLiteral(PALVORN_TAKE_PICTURE), {path});
+    QVERIFY(driver.waitForFinished(60000));
+    QCOMPARE(driver.exitCode(), 0);
+    const QStringList fields = QString::fromLatin1(driver.readAllStandardOutput()).split(' ');
+    QCOMPARE(fields.size(), 5);
+    QCOMPARE(fields[0], QStringLiteral("4096"));
+    const long peakMB = fields[4].toLong() / 1024;
+    QVERIFY2(peakMB < 150, qPrintable(QString("%1 MB").arg(peakMB)));
 #endif
 }
 
