@@ -1,5 +1,7 @@
 #include "Convert.h"
 
+#include "Scale.h"
+
 #include <array>
 #include <stdexcept>
 #include <string>
@@ -51,12 +53,12 @@ bool looksDark(std::uint16_t level)
     return level < GreyPicture::kDarkBelow || level == GreyPicture::kBlack || level == GreyPicture::kFaintDark;
 }
 
-// Packs one row of set flags (one byte a pixel) into a row of packed bytes.
+// Packs one row of set flags (one byte a pixel, 0 or 1, at least
+// bytesPerRow(width) × 8 of them, 0 past the width) into a row of packed bytes.
 void packRow(const std::vector<std::uint8_t>& flags, std::uint8_t* out, int width)
 {
-    for (int x = 0; x < width; ++x)
-        if (flags[std::size_t(x)])
-            out[byteOf(x)] |= pixelBit(x);
+    for (int i = 0; i < bytesPerRow(width); ++i)
+        out[i] = packedByte(flags.data() + 8 * i, 0);
 }
 
 // Error diffusion: each row left to right; spread(x, error, below, twoBelow)
@@ -68,7 +70,7 @@ void diffuse(const GreyPicture& picture, int level, PackedRows& rows, int rowsBe
     const int width = picture.width();
     const auto w = std::size_t(width) + 4;  // two pixels of margin on each side
     std::vector<std::vector<int>> errors(std::size_t(rowsBelow) + 1, std::vector<int>(w, 0));
-    std::vector<std::uint8_t> flags(static_cast<std::size_t>(width));
+    std::vector<std::uint8_t> flags(std::size_t(bytesPerRow(width)) * 8);
     const int perRow = bytesPerRow(width);
     for (int y = 0; y < picture.height(); ++y) {
         const std::uint16_t* in = picture.row(y);
@@ -112,7 +114,17 @@ std::optional<ConvertMode> convertModeFromWord(std::string_view word)
     return std::nullopt;
 }
 
-GreyPicture::GreyPicture(int width, int height, std::vector<std::uint16_t> levels)
+GreyPicture::GreyPicture(int width, int height, const std::vector<std::uint16_t>& levels)
+    : GreyPicture(width, height, Levels(levels.begin(), levels.end()))
+{
+}
+
+GreyPicture::GreyPicture(int width, int height, std::initializer_list<std::uint16_t> levels)
+    : GreyPicture(width, height, Levels(levels.begin(), levels.end()))
+{
+}
+
+GreyPicture::GreyPicture(int width, int height, Levels levels)
 {
     if (width < 0 || width > Sprite::kMaxSide || height < 0 || height > Sprite::kMaxSide)
         throw std::invalid_argument("picture size " + std::to_string(width) + " x " + std::to_string(height) +
@@ -120,9 +132,18 @@ GreyPicture::GreyPicture(int width, int height, std::vector<std::uint16_t> level
     if (levels.size() != std::size_t(width) * std::size_t(height))
         throw std::invalid_argument("levels for a picture " + std::to_string(width) + " x " +
                                     std::to_string(height) + " are " + std::to_string(levels.size()) + " long");
+    // One pass without an early exit, which the compiler vectorises; the
+    // level named is found only once one is known to be wrong.
+    // A level is wrong exactly when level - kWhite - 1 (in 16 bits) is under
+    // kTransparent - kWhite - 1: one compare a level.
+    constexpr std::uint16_t kGap = GreyPicture::kTransparent - GreyPicture::kWhite - 1;
+    unsigned bad = 0;
     for (std::uint16_t level : levels)
-        if (!validLevel(level))
-            throw std::invalid_argument("level " + std::to_string(level) + " is no pixel level");
+        bad |= unsigned(std::uint16_t(level - GreyPicture::kWhite - 1) < kGap);
+    if (bad)
+        for (std::uint16_t level : levels)
+            if (!validLevel(level))
+                throw std::invalid_argument("level " + std::to_string(level) + " is no pixel level");
     width_ = width;
     height_ = height;
     levels_ = std::move(levels);
@@ -140,7 +161,7 @@ GreyPicture GreyPicture::cropped(int x, int y, int width, int height) const
     if (x < 0 || y < 0 || width < 0 || height < 0 || x > width_ - width || y > height_ - height)
         throw std::out_of_range("part (" + std::to_string(x) + ", " + std::to_string(y) + ") " +
                                 std::to_string(width) + " x " + std::to_string(height) + " is outside the picture");
-    std::vector<std::uint16_t> levels;
+    Levels levels;
     levels.reserve(std::size_t(width) * std::size_t(height));
     for (int r = y; r < y + height; ++r)
         levels.insert(levels.end(), row(r) + x, row(r) + x + width);
@@ -151,17 +172,22 @@ GreyPicture GreyPicture::cropped(int x, int y, int width, int height) const
     return part;
 }
 
-Converted convert(const GreyPicture& picture, const Conversion& conversion)
+Converted convert(const GreyPicture& original, const Conversion& conversion)
 {
     if (conversion.threshold < kMinThreshold || conversion.threshold > kMaxThreshold)
         throw std::invalid_argument("threshold " + std::to_string(conversion.threshold) + " is outside " +
                                     std::to_string(kMinThreshold) + ".." + std::to_string(kMaxThreshold));
+    // Scaled from the original each time, so no change of scale loses anything.
+    GreyPicture scaled;
+    if (conversion.scale != kMaxScale)
+        scaled = scaledPicture(original, conversion.scale);
+    const GreyPicture& picture = conversion.scale == kMaxScale ? original : scaled;
     const int width = picture.width();
     const int height = picture.height();
     const auto perRow = std::size_t(bytesPerRow(width));
     PackedRows set(perRow * std::size_t(height), 0);
     const int level = conversion.threshold * 255;  // T × 2.55 in level units
-    std::vector<std::uint8_t> flags(static_cast<std::size_t>(width));
+    std::vector<std::uint8_t> flags(perRow * 8);
 
     // The modes that decide each pixel on its own.
     const auto eachPixel = [&](auto decide) {
@@ -218,13 +244,19 @@ Converted convert(const GreyPicture& picture, const Conversion& conversion)
         break;
     }
 
-    Converted out{Sprite(width, height, std::move(set)), Sprite(width, height)};
+    // The marks: dark-looking pixels the conversion left clear.
+    PackedRows marked(perRow * std::size_t(height), 0);
     for (int y = 0; y < height; ++y) {
         const std::uint16_t* in = picture.row(y);
         for (int x = 0; x < width; ++x)
-            if (looksDark(in[x]) && !out.sprite.pixel(x, y))
-                out.marked.setPixel(x, y, true);
+            flags[std::size_t(x)] = looksDark(in[x]);
+        std::uint8_t* out = marked.data() + std::size_t(y) * perRow;
+        packRow(flags, out, width);
+        const std::uint8_t* setRow = set.data() + std::size_t(y) * perRow;
+        for (std::size_t i = 0; i < perRow; ++i)
+            out[i] &= std::uint8_t(~setRow[i]);
     }
+    Converted out{Sprite(width, height, std::move(set)), Sprite(width, height, std::move(marked))};
     return out;
 }
 

@@ -4,8 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "Sprite.h"
@@ -30,12 +32,45 @@ inline constexpr int kMinThreshold = 1;
 inline constexpr int kMaxThreshold = 99;
 inline constexpr int kDefaultThreshold = 50;
 
-// A conversion choice. The threshold counts for every mode but ExactBlack.
+// The scale in percent of the picture's size a pose's picture is shrunk to
+// before it is converted (see Scale.h).
+inline constexpr int kMinScale = 1;
+inline constexpr int kMaxScale = 100;
+
+// A conversion choice: the picture scaled to `scale` percent, then
+// converted by `mode`. The threshold counts for every mode but ExactBlack.
+// A pose's conversion, so undo, copying a pose and giving one conversion to
+// every pose carry the scale with it.
 struct Conversion {
     ConvertMode mode = ConvertMode::ExactBlack;
     int threshold = kDefaultThreshold;  // kMinThreshold..kMaxThreshold
+    int scale = kMaxScale;              // kMinScale..kMaxScale
 
     friend bool operator==(const Conversion&, const Conversion&) = default;
+};
+
+// The allocator of a picture's levels: through allocateRows, as packed rows,
+// but levels made without a value are left unset, since whoever makes them
+// writes every one (a 4096 × 4096 picture's 32 MB are then written once).
+template <class T>
+struct LevelAllocator : RowAllocator<T> {
+    template <class U>
+    struct rebind {
+        using other = LevelAllocator<U>;
+    };
+    LevelAllocator() = default;
+    template <class U>
+    constexpr LevelAllocator(const LevelAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
 };
 
 // A picture as the conversions see it: one 16-bit level a pixel, row by row,
@@ -59,10 +94,16 @@ public:
     // Levels under this look dark: a luminance under a quarter of full scale.
     static constexpr std::uint16_t kDarkBelow = 6375;
 
+    // Levels as a picture keeps them: a large picture's in memory that may
+    // be backed by huge pages, as packed rows are. Levels(n) leaves them unset.
+    using Levels = std::vector<std::uint16_t, LevelAllocator<std::uint16_t>>;
+
     GreyPicture() = default;  // 0 × 0
     // Throws std::invalid_argument for a side outside 0..Sprite::kMaxSide,
     // levels not width × height long, or a level that is none of the above.
-    GreyPicture(int width, int height, std::vector<std::uint16_t> levels);
+    GreyPicture(int width, int height, Levels levels);
+    GreyPicture(int width, int height, const std::vector<std::uint16_t>& levels);
+    GreyPicture(int width, int height, std::initializer_list<std::uint16_t> levels);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -83,7 +124,7 @@ public:
 private:
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint16_t> levels_;
+    Levels levels_;
 };
 
 // The level of one pixel from 8-bit channels (alpha 255 opaque).
@@ -121,7 +162,9 @@ struct Converted {
     Sprite marked;
 };
 
-// The picture converted. With T the threshold:
+// The picture converted: first scaled to conversion.scale percent
+// (scaledPicture in Scale.h), so the sprite and marks are of the scaled
+// size; then, with T the threshold:
 //  - ExactBlack: set exactly at kBlack.
 //  - Threshold: set where the level is under T × 255 (kBlack counts as 0;
 //    faint and transparent pixels are clear).
@@ -135,7 +178,7 @@ struct Converted {
 //    levels up to D, and where (white - level) × 16 >= (31 - 2 b) ×
 //    (white - D) above it: black sets all, a grey at the threshold half,
 //    white none, at any threshold.
-// Throws std::invalid_argument for a threshold outside its range.
+// Throws std::invalid_argument for a threshold or scale outside its range.
 Converted convert(const GreyPicture& picture, const Conversion& conversion);
 
 }  // namespace palvorn

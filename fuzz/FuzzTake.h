@@ -1,7 +1,7 @@
 #pragma once
 // What every picture fuzz target checks of one input: taken as a chosen
 // file and as dropped bytes, the outcome is the same; a picture taken is
-// within the bound, its marks never overlap its set pixels, a picture kept
+// within the bound, its marks never overlap its set pixels, its kept picture
 // converts back to its sprite, and it packs into the enemy file's text.
 
 #include <QCoreApplication>
@@ -78,24 +78,25 @@ inline void takeBothWays(const std::uint8_t* data, std::size_t size)
     if (!(taken.sprite == fromBytes.picture->sprite) || !(taken.marked == fromBytes.picture->marked))
         fail("a file and the same bytes dropped give different sprites");
 
-    // A kept picture: the same either way, its Exact black conversion what
-    // the decoder gave, and no conversion marking a pixel it sets.
-    if (bool(taken.picture) != bool(fromBytes.picture->picture) ||
-        (taken.picture && !(*taken.picture == *fromBytes.picture->picture)))
-        fail("a file and the same bytes dropped keep different pictures");
-    if (taken.picture) {
-        if (qint64(taken.picture->width()) * taken.picture->height() > kMaxKeptPixels)
-            fail("a picture over the kept bound was kept");
-        for (int m = 0; m < palvorn::kConvertModes; ++m) {
-            const palvorn::Converted converted = palvorn::convert(*taken.picture, {palvorn::ConvertMode(m), 50});
-            if (m == 0 && (!(converted.sprite == taken.sprite) || !(converted.marked == taken.marked)))
-                fail("a kept picture's Exact black conversion is not the sprite taken");
+    // The kept picture: the same either way, within the bound, its starting
+    // conversion what was taken, and no conversion, scaled or not, marking a
+    // pixel it sets.
+    if (!taken.picture || !fromBytes.picture->picture || !(*taken.picture == *fromBytes.picture->picture))
+        fail("a file and the same bytes dropped keep different pictures, or none");
+    if (qint64(taken.picture->width()) * taken.picture->height() > kMaxKeptPixels)
+        fail("a picture over the kept bound was kept");
+    const palvorn::Converted start = palvorn::convert(*taken.picture, taken.conversion);
+    if (!(start.sprite == taken.sprite) || !(start.marked == taken.marked))
+        fail("a kept picture's starting conversion is not the sprite taken");
+    for (int m = 0; m < palvorn::kConvertModes; ++m)
+        for (int scale : {100, 37}) {
+            const palvorn::Converted converted =
+                palvorn::convert(*taken.picture, {palvorn::ConvertMode(m), 50, scale});
             for (int y = 0; y < converted.sprite.height(); ++y)
                 for (int i = 0; i < converted.sprite.bytesPerRow(); ++i)
                     if (converted.sprite.row(y)[i] & converted.marked.row(y)[i])
                         fail("a conversion both sets and marks a pixel");
         }
-    }
 
     const palvorn::Sprite& sprite = taken.sprite;
     if (qint64(sprite.width()) * sprite.height() > kMaxPicturePixels || sprite.isEmpty())

@@ -44,7 +44,8 @@ install(FILES ${generated}/palvorn-enemy-creator.1.gz DESTINATION ${CMAKE_INSTAL
 install(FILES ${generated}/changelog.gz ${generated}/copyright DESTINATION ${PALVORN_DOC_DIR})
 
 # The Debian package: palvorn-enemy-creator_VERSION_amd64.deb. Depends are
-# the shared libraries dpkg-shlibdeps finds, the Z80 assembler the build
+# the shared libraries dpkg-shlibdeps finds (Qt, libspng, giflib,
+# libjpeg62-turbo, libwebp7 among them), the Z80 assembler the build
 # script runs, the Qt platform plugins the windows need (loaded at run
 # time, so dpkg-shlibdeps cannot see them) and the cable library.
 set(CPACK_GENERATOR DEB)
@@ -71,7 +72,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "make enemies for the Palvorn calculator g
 # The long description; CPack puts the summary above it and indents it.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A desktop tool that makes an external enemy for the Palvorn role-playing
 game, which runs on a graphing calculator with a 96 x 64 monochrome screen.
-A wizard takes five monochrome sprite pictures (BMP, PNG or GIF), a settings
+A wizard takes five sprite pictures (BMP, PNG, GIF, JPEG or WebP), a settings
 window the enemy's name and values; Create writes the enemy's assembler
 source and builds it into a TI-83 Plus/TI-84 Plus program file with the
 pasmo assembler, and sends it to the calculator over its USB cable or a

@@ -44,13 +44,15 @@ struct Fields {
     Channel r, g, b, a;
     quint32 colourBits = 0;
 
-    Look look(quint32 pixel, bool useAlpha) const
+    Level level(quint32 pixel, bool useAlpha) const
     {
         if (useAlpha && (pixel & a.mask) == 0)
-            return Clear;
+            return palvorn::GreyPicture::kTransparent;
         if ((pixel & colourBits) == 0 && (!useAlpha || (pixel & a.mask) == a.mask))
-            return Set;
-        return 299 * r.to8(pixel) + 587 * g.to8(pixel) + 114 * b.to8(pixel) < 63750 ? Marked : Clear;
+            return palvorn::GreyPicture::kBlack;
+        const Level widened = level8(r.to8(pixel), g.to8(pixel), b.to8(pixel), useAlpha ? a.to8(pixel) : 255);
+        // Colour bits that widen to 0 are still not black.
+        return widened == palvorn::GreyPicture::kBlack ? Level(0) : widened;
     }
 };
 
@@ -65,7 +67,7 @@ struct Header {
     Fields fields;       // 16 and 32 bits
     bool alpha = false;  // the pixels carry alpha (subject to the all-zero rule)
     qint64 offset = 0;   // of the pixel data
-    std::array<std::uint8_t, 256> palette{};  // Look per index; Invalid past the palette
+    std::array<Level, 256> palette{};  // level per index; kInvalid past the palette
 };
 
 Header readHeader(ByteSource& in)
@@ -184,7 +186,7 @@ Header readHeader(ByteSource& in)
     if (out.offset < afterHeader || out.offset >= in.size())
         damaged();
 
-    out.palette.fill(Invalid);
+    out.palette.fill(kInvalid);
     if (out.bpp <= 8) {
         qint64 count = qint64(1) << out.bpp;
         if (coloursUsed != 0 && coloursUsed < count)
@@ -196,19 +198,19 @@ Header readHeader(ByteSource& in)
             damaged();
         for (qint64 i = 0; i < count; ++i) {
             const std::uint8_t* e = &entries[size_t(i * entrySize)];
-            out.palette[size_t(i)] = look8(e[2], e[1], e[0], 255);
+            out.palette[size_t(i)] = level8(e[2], e[1], e[0], 255);
         }
     }
     return out;
 }
 
-// A 16-bit pixel's look from a table of all 65536, made once per picture
+// A 16-bit pixel's level from a table of all 65536, made once per picture
 // and alpha reading.
-std::vector<std::uint8_t> table16(const Fields& fields, bool useAlpha)
+std::vector<Level> table16(const Fields& fields, bool useAlpha)
 {
-    std::vector<std::uint8_t> table(65536);
+    std::vector<Level> table(65536);
     for (quint32 v = 0; v < 65536; ++v)
-        table[v] = fields.look(v, useAlpha);
+        table[v] = fields.level(v, useAlpha);
     return table;
 }
 
@@ -230,7 +232,7 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
     const int blockRows = int(std::max<qint64>(1, (64 << 10) / rowBytes));
     std::vector<std::uint8_t> buffer;
     bool alphaSeen = false;  // some alpha byte was not 0: alpha counts from now on
-    std::vector<std::uint8_t> lut16;
+    std::vector<Level> lut16;
     const bool fast32 = h.bpp == 32 && standard32(h.fields);
     const int w = h.width;
 
@@ -296,7 +298,7 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
                 if (fast32) {
                     canvas.packBgra(y, p, alphaSeen);
                 } else {
-                    canvas.packRow(y, [&](int x) { return h.fields.look(le32(p + 4 * x), alphaSeen); });
+                    canvas.packRow(y, [&](int x) { return h.fields.level(le32(p + 4 * x), alphaSeen); });
                 }
                 break;
             }
@@ -307,12 +309,12 @@ void readPlain(ByteSource& in, const Header& h, Canvas& canvas)
 }
 
 // Run-length coded rows. Pixels the stream skips (by a jump, or by ending
-// the picture early) stay clear; runs past the right edge are cut there.
+// the picture early) stay transparent; runs past the right edge are cut there.
 void readRunLength(ByteSource& in, const Header& h, Canvas& canvas)
 {
     const bool four = h.coding == Coding::Rle4;
     Reader stream(in, h.offset);
-    std::vector<std::uint8_t> row(size_t(h.width), Clear);
+    std::vector<Level> row(size_t(h.width), palvorn::GreyPicture::kTransparent);
     int fileRow = 0;
     int x = 0;
     bool bad = false;
@@ -320,13 +322,13 @@ void readRunLength(ByteSource& in, const Header& h, Canvas& canvas)
     const auto flush = [&] {
         const int y = h.topDown ? fileRow : h.height - 1 - fileRow;
         canvas.packRow(y, [&](int i) { return row[size_t(i)]; });
-        std::fill(row.begin(), row.end(), std::uint8_t(Clear));
+        std::fill(row.begin(), row.end(), palvorn::GreyPicture::kTransparent);
     };
     const auto put = [&](unsigned index) {
         if (x < h.width) {
-            const std::uint8_t look = h.palette[index];
-            bad |= look == Invalid;
-            row[size_t(x)] = look;
+            const Level level = h.palette[index];
+            bad |= level == kInvalid;
+            row[size_t(x)] = level;
         }
         ++x;
     };
@@ -386,11 +388,14 @@ void readRunLength(ByteSource& in, const Header& h, Canvas& canvas)
 TakenPicture decodeBmp(ByteSource& source)
 {
     const Header header = readHeader(source);
-    Canvas canvas(header.width, header.height);
-    if (header.coding == Coding::Rle8 || header.coding == Coding::Rle4)
+    if (header.coding == Coding::Rle8 || header.coding == Coding::Rle4) {
+        Canvas canvas(header.width, header.height);
         readRunLength(source, header, canvas);
-    else
-        readPlain(source, header, canvas);
+        return canvas.finish();
+    }
+    // Plain rows are all there (checked from the file's length) or refused.
+    Canvas canvas(header.width, header.height, Canvas::Rows::AllWritten);
+    readPlain(source, header, canvas);
     return canvas.finish();
 }
 

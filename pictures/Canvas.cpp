@@ -15,14 +15,22 @@ void checkBound(qint64 width, qint64 height)
         throw Failure{PictureError::Kind::TooLarge, width, height, {}};
 }
 
-Canvas::Canvas(int width, int height)
+Canvas::Canvas(int width, int height, Rows rows)
     : width_(width),
       height_(height),
       perRow_(palvorn::bytesPerRow(width)),
+      levels_(std::size_t(width) * std::size_t(height)),
       set_(std::size_t(perRow_) * std::size_t(height)),
       mark_(std::size_t(perRow_) * std::size_t(height)),
-      looks_(std::size_t(perRow_) * 8, Clear)
+      looks_(std::size_t(perRow_) * 8, 0)
 {
+    if (rows == Rows::MayBeLeft)
+        std::fill(levels_.begin(), levels_.end(), palvorn::GreyPicture::kTransparent);
+}
+
+void Canvas::startAtThreshold(const char* lossyFormat)
+{
+    lossyFormat_ = lossyFormat;
 }
 
 namespace {
@@ -37,51 +45,124 @@ namespace {
 #define PALVORN_ROW_LOOP
 #endif
 
-// The looks of n pixels of one channel order into out, a byte each.
-PALVORN_ROW_LOOP void looksBgr(const std::uint8_t* __restrict p, std::uint8_t* __restrict out, int n)
+// The level of an opaque 8-bit pixel: greyLevel8 with alpha 255, written
+// without branches so that a row of them vectorises.
+// The tenth is taken in float, which vectorises where a division does not:
+// for luminances up to 255000 the product is never below the whole part of
+// the true tenth nor up to the next, so truncating it is exact. Black (a
+// tenth of 0) is or-ed up to kBlack without a branch.
+inline Level opaqueLevel(unsigned r, unsigned g, unsigned b)
 {
-    for (int x = 0; x < n; ++x)
-        out[x] = look8(p[3 * x + 2], p[3 * x + 1], p[3 * x], 255);
+    const int luminance = int(299 * r + 587 * g + 114 * b);
+    const int tenth = int(float(luminance) * 0.1f);
+    static_assert(palvorn::GreyPicture::kBlack == 0xFFFF);
+    return Level(unsigned(tenth) | (0u - unsigned(luminance == 0)));
 }
 
-PALVORN_ROW_LOOP void looksBgra(const std::uint8_t* __restrict p, std::uint8_t* __restrict out, int n,
-                                unsigned opaque)
+PALVORN_ROW_LOOP void levelsBgr(const std::uint8_t* __restrict p, Level* __restrict out, int n)
 {
     for (int x = 0; x < n; ++x)
-        out[x] = look8(p[4 * x + 2], p[4 * x + 1], p[4 * x], p[4 * x + 3] | opaque);
+        out[x] = opaqueLevel(p[3 * x + 2], p[3 * x + 1], p[3 * x]);
 }
 
-PALVORN_ROW_LOOP void looksRgba(const std::uint8_t* __restrict p, std::uint8_t* __restrict out, int n)
+PALVORN_ROW_LOOP void levelsRgb(const std::uint8_t* __restrict p, Level* __restrict out, int n)
 {
     for (int x = 0; x < n; ++x)
-        out[x] = look8(p[4 * x], p[4 * x + 1], p[4 * x + 2], p[4 * x + 3]);
+        out[x] = opaqueLevel(p[3 * x], p[3 * x + 1], p[3 * x + 2]);
+}
+
+PALVORN_ROW_LOOP void levelsGrey(const std::uint8_t* __restrict p, Level* __restrict out, int n)
+{
+    for (int x = 0; x < n; ++x)
+        out[x] = opaqueLevel(p[x], p[x], p[x]);
+}
+
+PALVORN_ROW_LOOP void levelsBgra(const std::uint8_t* __restrict p, Level* __restrict out, int n, unsigned opaque)
+{
+    for (int x = 0; x < n; ++x)
+        out[x] = level8(p[4 * x + 2], p[4 * x + 1], p[4 * x], p[4 * x + 3] | opaque);
+}
+
+PALVORN_ROW_LOOP void levelsRgba(const std::uint8_t* __restrict p, Level* __restrict out, int n)
+{
+    for (int x = 0; x < n; ++x)
+        out[x] = level8(p[4 * x], p[4 * x + 1], p[4 * x + 2], p[4 * x + 3]);
+}
+
+// Each level's flags: bit 0 set (pure black), bit 1 marked (looks dark but
+// is clear); an invalid level has both.
+PALVORN_ROW_LOOP void flagsOf(const Level* __restrict levels, std::uint8_t* __restrict out, int n)
+{
+    using palvorn::GreyPicture;
+    for (int x = 0; x < n; ++x) {
+        const Level v = levels[x];
+        const unsigned invalid = v == kInvalid;
+        const unsigned set = (v == GreyPicture::kBlack) | invalid;
+        const unsigned marked = (v < GreyPicture::kDarkBelow) | (v == GreyPicture::kFaintDark) | invalid;
+        out[x] = std::uint8_t(set | marked << 1);
+    }
+}
+
+// The same under Threshold at the default (whose marks are the dark-looking
+// pixels it leaves clear); true when some level is pure black.
+PALVORN_ROW_LOOP bool thresholdFlagsOf(const Level* __restrict levels, std::uint8_t* __restrict out, int n)
+{
+    using palvorn::GreyPicture;
+    constexpr unsigned kBelow = palvorn::kDefaultThreshold * 255;
+    unsigned black = 0;
+    for (int x = 0; x < n; ++x) {
+        const Level v = levels[x];
+        const unsigned invalid = v == kInvalid;
+        const unsigned isBlack = v == GreyPicture::kBlack;
+        black |= isBlack;
+        const unsigned set = (v < kBelow) | isBlack;
+        const unsigned marked = ((v < GreyPicture::kDarkBelow) | (v == GreyPicture::kFaintDark)) & ~set;
+        out[x] = std::uint8_t((set | invalid) | (marked | invalid) << 1);
+    }
+    return black != 0;
 }
 
 }  // namespace
 
 void Canvas::packBgr(int y, const std::uint8_t* pixels)
 {
-    looksBgr(pixels, looks_.data(), width_);
-    packLooks(y);
+    levelsBgr(pixels, levelRow(y), width_);
+    packLevels(y);
+}
+
+void Canvas::packRgb(int y, const std::uint8_t* pixels)
+{
+    levelsRgb(pixels, levelRow(y), width_);
+    packLevels(y);
+}
+
+void Canvas::packGrey(int y, const std::uint8_t* pixels)
+{
+    levelsGrey(pixels, levelRow(y), width_);
+    packLevels(y);
 }
 
 void Canvas::packBgra(int y, const std::uint8_t* pixels, bool useAlpha)
 {
-    looksBgra(pixels, looks_.data(), width_, useAlpha ? 0u : 255u);
-    packLooks(y);
+    levelsBgra(pixels, levelRow(y), width_, useAlpha ? 0u : 255u);
+    packLevels(y);
 }
 
 void Canvas::packRgba(int y, const std::uint8_t* pixels)
 {
-    looksRgba(pixels, looks_.data(), width_);
-    packLooks(y);
+    levelsRgba(pixels, levelRow(y), width_);
+    packLevels(y);
 }
 
-bool Canvas::packLooks(int y)
+bool Canvas::packLevels(int y)
 {
+    // The bytes past the last pixel were set 0 once and are never written.
+    if (lossyFormat_)
+        anyPureBlack_ |= thresholdFlagsOf(levelRow(y), looks_.data(), width_);
+    else
+        flagsOf(levelRow(y), looks_.data(), width_);
     std::uint8_t* s = setRow(y);
     std::uint8_t* m = markRow(y);
-    // The bytes past the last pixel were set Clear once and are never written.
     const std::uint8_t* looks = looks_.data();
     unsigned bad = 0;
     for (int i = 0; i < perRow_; ++i) {
@@ -95,26 +176,19 @@ bool Canvas::packLooks(int y)
     return bad == 0;
 }
 
-bool Canvas::putLooks(int y, int x0, int dx, const std::uint8_t* looks, int n)
+bool Canvas::putLevels(int y, int x0, int dx, const Level* levels, int n)
 {
-    std::uint8_t* s = setRow(y);
-    std::uint8_t* m = markRow(y);
-    unsigned bad = 0;
-    for (int i = 0, x = x0; i < n && x < width_; ++i, x += dx) {
-        const unsigned look = looks[i];
-        bad |= look == Invalid;
-        const std::uint8_t bit = palvorn::pixelBit(x);
-        const int at = palvorn::byteOf(x);
-        s[at] = std::uint8_t(look == Set ? s[at] | bit : s[at] & ~bit);
-        m[at] = std::uint8_t(look == Marked ? m[at] | bit : m[at] & ~bit);
-    }
-    return bad == 0;
+    Level* row = levelRow(y);
+    for (int i = 0, x = x0; i < n && x < width_; ++i, x += dx)
+        row[x] = levels[i];
+    return packLevels(y);
 }
 
 void Canvas::clearRows(int from, int to)
 {
     if (from >= to)
         return;
+    std::fill(levelRow(from), levelRow(to), palvorn::GreyPicture::kTransparent);
     const std::size_t begin = std::size_t(from) * std::size_t(perRow_);
     const std::size_t count = std::size_t(to - from) * std::size_t(perRow_);
     std::memset(set_.data() + begin, 0, count);
@@ -123,7 +197,15 @@ void Canvas::clearRows(int from, int to)
 
 TakenPicture Canvas::finish()
 {
-    return {palvorn::Sprite(width_, height_, std::move(set_)), palvorn::Sprite(width_, height_, std::move(mark_)), nullptr};
+    TakenPicture taken;
+    taken.sprite = palvorn::Sprite(width_, height_, std::move(set_));
+    taken.marked = palvorn::Sprite(width_, height_, std::move(mark_));
+    taken.picture = std::make_shared<const palvorn::GreyPicture>(width_, height_, std::move(levels_));
+    if (lossyFormat_) {
+        taken.conversion = {palvorn::ConvertMode::Threshold, palvorn::kDefaultThreshold, palvorn::kMaxScale};
+        taken.note = thresholdNote(lossyFormat_, anyPureBlack_);
+    }
+    return taken;
 }
 
 }  // namespace pictures

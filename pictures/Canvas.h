@@ -1,6 +1,6 @@
 #pragma once
-// Inside the picture decoders: the pixel rule per colour, and the two packed
-// bit planes a decode writes into, row by row.
+// Inside the picture decoders: the level of a pixel per colour, and the
+// picture and the two packed bit planes a decode writes into, row by row.
 
 #include <QtGlobal>
 
@@ -12,51 +12,53 @@
 
 namespace pictures {
 
-// How one pixel comes out. Invalid: a palette index past its palette.
-enum Look : std::uint8_t { Clear = 0, Set = 1, Marked = 2, Invalid = 3 };
+// A pixel as the conversions see it (palvorn::GreyPicture's levels), or
+// kInvalid: a palette index past its palette.
+using Level = std::uint16_t;
+inline constexpr Level kInvalid = 0xFFFB;
 
-// The pixel rule on 8-bit channels (alpha 255 is opaque). Branch-free: it
-// runs once a pixel.
-constexpr Look look8(unsigned r, unsigned g, unsigned b, unsigned a)
-{
-    const unsigned set = unsigned(a == 255) & unsigned((r | g | b) == 0);
-    // 0.299 R + 0.587 G + 0.114 B < 63.75, in integers; never for alpha 0.
-    const unsigned dark = unsigned(a != 0) & unsigned(299 * r + 587 * g + 114 * b < 63750);
-    return Look(set | (dark & ~set) << 1);
-}
-
-// The same on 16-bit channels (alpha 65535 is opaque): a 16-bit picture is
-// judged at its own precision, so 1/65535 is not black.
-constexpr Look look16(unsigned r, unsigned g, unsigned b, unsigned a)
-{
-    const unsigned set = unsigned(a == 65535) & unsigned((r | g | b) == 0);
-    const unsigned dark = unsigned(a != 0) & unsigned(299u * r + 587u * g + 114u * b < 16383750u);
-    return Look(set | (dark & ~set) << 1);
-}
+// The level of a pixel from 8-bit channels (alpha 255 is opaque).
+constexpr Level level8(unsigned r, unsigned g, unsigned b, unsigned a) { return palvorn::greyLevel8(r, g, b, a); }
+// The same from 16-bit channels (alpha 65535 is opaque): a 16-bit picture
+// is judged at its own precision, so 1/65535 is not black.
+constexpr Level level16(unsigned r, unsigned g, unsigned b, unsigned a) { return palvorn::greyLevel16(r, g, b, a); }
 
 // Throws TooLarge unless width × height is a picture that may be taken.
 void checkBound(qint64 width, qint64 height);
 
-// The sprite and the marks being written, as packed rows (leftmost pixel in
-// the highest bit), all clear to begin with.
+// The note of a picture that starts at Threshold (kThresholdNote, or for a
+// JPEG or WebP with pure black in it, kLossyThresholdNote naming it).
+QString thresholdNote(const char* lossyFormat, bool anyPureBlack);
+
+// The picture being written, as levels, and from them its Exact black
+// sprite and marks as packed rows (leftmost pixel in the highest bit), row
+// by row while the row is still in the cache. All transparent to begin with.
 class Canvas {
 public:
-    Canvas(int width, int height);  // within the bound (checkBound first)
+    // Whether the decoder writes every row or throws (its levels then need
+    // no clearing first), or may leave rows or pixels unwritten.
+    enum class Rows { MayBeLeft, AllWritten };
+
+    // Within the bound (checkBound first).
+    Canvas(int width, int height, Rows rows = Rows::MayBeLeft);
+
+    // Before any row: the sprite and marks are packed as Threshold at the
+    // default sets them, the conversion a JPEG or WebP (lossyFormat, "JPEG"
+    // or "WebP") starts with, instead of Exact black's.
+    void startAtThreshold(const char* lossyFormat);
 
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // Row y from `lookAt(x)` for x in 0..width-1, in two passes over the
-    // whole row: the looks into a row of bytes (a plain loop the compiler
-    // vectorises for the simple lookAts), then eight looks to a byte.
-    // False if any pixel was Invalid (the caller refuses the picture).
-    template <class LookAt>
-    bool packRow(int y, LookAt lookAt)
+    // Row y from `levelAt(x)` for x in 0..width-1. False if any pixel was
+    // kInvalid (the caller refuses the picture).
+    template <class LevelAt>
+    bool packRow(int y, LevelAt levelAt)
     {
-        std::uint8_t* looks = looks_.data();
+        Level* row = levelRow(y);
         for (int x = 0; x < width_; ++x)
-            looks[x] = std::uint8_t(lookAt(x));
-        return packLooks(y);
+            row[x] = Level(levelAt(x));
+        return packLevels(y);
     }
 
     // Row y from 24-bit pixels stored blue, green, red (a bitmap's order).
@@ -66,31 +68,40 @@ public:
     void packBgra(int y, const std::uint8_t* pixels, bool useAlpha);
     // Row y from 8-bit red, green, blue, alpha pixels (a decoded PNG's).
     void packRgba(int y, const std::uint8_t* pixels);
+    // Row y from 8-bit red, green, blue pixels (a decoded JPEG's).
+    void packRgb(int y, const std::uint8_t* pixels);
+    // Row y from 8-bit grey pixels.
+    void packGrey(int y, const std::uint8_t* pixels);
 
-    // n looks for pixels x0, x0 + dx, x0 + 2 dx, ... of row y; pixels past
+    // n levels for pixels x0, x0 + dx, x0 + 2 dx, ... of row y; pixels past
     // the right edge are dropped. For interlaced rows and offset frames.
-    // Returns false if any was Invalid.
-    bool putLooks(int y, int x0, int dx, const std::uint8_t* looks, int n);
+    // Returns false if any of the row was kInvalid.
+    bool putLevels(int y, int x0, int dx, const Level* levels, int n);
 
-    // Rows from..to-1 all clear again.
+    // Rows from..to-1 all transparent again.
     void clearRows(int from, int to);
 
-    // The sprite and the marks; the canvas is spent.
+    // The sprite, the marks, the picture kept, and the conversion they are
+    // of (with its note); the canvas is spent.
     TakenPicture finish();
 
 private:
-    // Packs looks_ (width_ looks, then clear up to a whole byte) into row y.
-    bool packLooks(int y);
+    // Packs row y's levels into its set and marked bits.
+    bool packLevels(int y);
 
+    Level* levelRow(int y) { return levels_.data() + std::size_t(y) * std::size_t(width_); }
     std::uint8_t* setRow(int y) { return set_.data() + std::size_t(y) * std::size_t(perRow_); }
     std::uint8_t* markRow(int y) { return mark_.data() + std::size_t(y) * std::size_t(perRow_); }
 
     int width_;
     int height_;
     int perRow_;
+    palvorn::GreyPicture::Levels levels_;
     palvorn::PackedRows set_;
     palvorn::PackedRows mark_;
-    std::vector<std::uint8_t> looks_;  // one row's looks, a byte a pixel
+    std::vector<std::uint8_t> looks_;  // one row's set (bit 0) and marked (bit 1) flags, a byte a pixel
+    const char* lossyFormat_ = nullptr;  // packed at Threshold when not null
+    bool anyPureBlack_ = false;
 };
 
 }  // namespace pictures

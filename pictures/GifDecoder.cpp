@@ -107,11 +107,11 @@ TakenPicture decodeGif(ByteSource& source)
     const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     if (!map || !map->Colors)
         damaged();
-    std::array<std::uint8_t, 256> palette{};
-    palette.fill(Invalid);
+    std::array<Level, 256> palette{};
+    palette.fill(kInvalid);
     for (int i = 0; i < map->ColorCount && i < 256; ++i) {
         const GifColorType& c = map->Colors[i];
-        palette[size_t(i)] = look8(c.Red, c.Green, c.Blue, i == transparent ? 0 : 255);
+        palette[size_t(i)] = level8(c.Red, c.Green, c.Blue, i == transparent ? 0 : 255);
     }
 
     Canvas canvas(static_cast<int>(width), static_cast<int>(height));
@@ -121,7 +121,7 @@ TakenPicture decodeGif(ByteSource& source)
     const int top = frame.Top;
     const std::vector<int> order = frame.Interlace ? interlacedRows(frameHeight) : std::vector<int>();
     std::vector<GifPixelType> line(static_cast<std::size_t>(frameWidth));
-    std::vector<std::uint8_t> looks(static_cast<std::size_t>(frameWidth));
+    std::vector<Level> levels(static_cast<std::size_t>(frameWidth));
     for (int i = 0; i < frameHeight; ++i) {
         check(DGifGetLine(gif, line.data(), frameWidth) == GIF_OK);
         const qint64 y = qint64(top) + (frame.Interlace ? order[size_t(i)] : i);
@@ -132,8 +132,8 @@ TakenPicture decodeGif(ByteSource& source)
             ok = canvas.packRow(int(y), [&](int x) { return palette[line[size_t(x)]]; });
         } else {
             for (int x = 0; x < frameWidth; ++x)
-                looks[size_t(x)] = palette[line[size_t(x)]];
-            ok = canvas.putLooks(int(y), left, 1, looks.data(), frameWidth);
+                levels[size_t(x)] = palette[line[size_t(x)]];
+            ok = canvas.putLevels(int(y), left, 1, levels.data(), frameWidth);
         }
         if (!ok)
             damaged();  // a pixel names a colour past the colour table

@@ -35,13 +35,13 @@ TakenPicture decodeImage(const QImage& image)
                 const auto* px = reinterpret_cast<const QRgba64*>(line);
                 canvas.packRow(first + r, [&](int x) {
                     const QRgba64 c = px[x];
-                    return look16(c.red(), c.green(), c.blue(), c.alpha());
+                    return level16(c.red(), c.green(), c.blue(), c.alpha());
                 });
             } else {
                 const auto* px = reinterpret_cast<const QRgb*>(line);
                 canvas.packRow(first + r, [&](int x) {
                     const QRgb c = px[x];
-                    return look8(unsigned(qRed(c)), unsigned(qGreen(c)), unsigned(qBlue(c)), unsigned(qAlpha(c)));
+                    return level8(unsigned(qRed(c)), unsigned(qGreen(c)), unsigned(qBlue(c)), unsigned(qAlpha(c)));
                 });
             }
         }

@@ -88,8 +88,8 @@ TakenPicture decodePng(ByteSource& source)
     const int format = indexed ? SPNG_FMT_PNG : deep ? SPNG_FMT_RGBA16 : SPNG_FMT_RGBA8;
     check(spng_decode_image(ctx, nullptr, 0, format, SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS));
 
-    std::array<std::uint8_t, 256> palette{};
-    palette.fill(Invalid);
+    std::array<Level, 256> palette{};
+    palette.fill(kInvalid);
     if (indexed) {
         spng_plte plte{};
         check(spng_get_plte(ctx, &plte));
@@ -98,17 +98,17 @@ TakenPicture decodePng(ByteSource& source)
             trns.n_type3_entries = 0;
         for (quint32 i = 0; i < plte.n_entries && i < 256; ++i) {
             const spng_plte_entry& e = plte.entries[i];
-            palette[i] = look8(e.red, e.green, e.blue, i < trns.n_type3_entries ? trns.type3_alpha[i] : 255);
+            palette[i] = level8(e.red, e.green, e.blue, i < trns.n_type3_entries ? trns.type3_alpha[i] : 255);
         }
     }
 
     Canvas canvas(width, height);
     std::vector<std::uint8_t> line(std::size_t(width) * 8);
-    std::vector<std::uint8_t> looks(static_cast<std::size_t>(width));
+    std::vector<Level> levels(static_cast<std::size_t>(width));
     const unsigned depth = ihdr.bit_depth;
     const unsigned indexMask = (1u << (depth < 8 ? depth : 8)) - 1;
 
-    const auto lookAt = [&](int k) -> std::uint8_t {
+    const auto levelAt = [&](int k) -> Level {
         if (indexed) {
             const std::size_t bit = std::size_t(k) * depth;
             return palette[(line[bit / 8] >> (8 - depth - bit % 8)) & indexMask];
@@ -116,10 +116,10 @@ TakenPicture decodePng(ByteSource& source)
         if (deep) {
             std::uint16_t c[4];
             std::memcpy(c, &line[std::size_t(k) * 8], 8);
-            return look16(c[0], c[1], c[2], c[3]);
+            return level16(c[0], c[1], c[2], c[3]);
         }
         const std::uint8_t* c = &line[std::size_t(k) * 4];
-        return look8(c[0], c[1], c[2], c[3]);
+        return level8(c[0], c[1], c[2], c[3]);
     };
 
     int result = 0;
@@ -138,14 +138,14 @@ TakenPicture decodePng(ByteSource& source)
         if (!interlaced && !indexed && !deep) {
             canvas.packRgba(y, line.data());
         } else if (!interlaced) {
-            ok = canvas.packRow(y, lookAt);
+            ok = canvas.packRow(y, levelAt);
         } else {
             const int x0 = kPassX[size_t(row.pass)];
             const int dx = kPassDx[size_t(row.pass)];
             const int n = width > x0 ? (width - x0 + dx - 1) / dx : 0;
             for (int k = 0; k < n; ++k)
-                looks[size_t(k)] = lookAt(k);
-            ok = canvas.putLooks(y, x0, dx, looks.data(), n);
+                levels[size_t(k)] = levelAt(k);
+            ok = canvas.putLevels(y, x0, dx, levels.data(), n);
         }
         if (!ok)
             damaged();  // a pixel names a colour past the palette

@@ -1,6 +1,5 @@
 #include "TakePicture.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,7 +22,7 @@ PictureError::PictureError(Kind kind, const QString& message)
 namespace pictures {
 namespace {
 
-enum class Format { Bmp, Png, Gif };
+enum class Format { Bmp, Png, Gif, Jpeg, Webp };
 
 bool startsWith(const QByteArray& head, const char* magic, qsizetype length)
 {
@@ -34,12 +33,8 @@ bool startsWith(const QByteArray& head, const char* magic, qsizetype length)
 // apart from files that are no picture at all. Null when none matches.
 const char* otherFormat(const QByteArray& head)
 {
-    if (startsWith(head, "\xFF\xD8\xFF", 3))
-        return "a JPEG picture";
     if (startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4))
         return "a TIFF picture";
-    if (startsWith(head, "RIFF", 4) && head.mid(8, 4) == "WEBP")
-        return "a WebP picture";
     if (head.mid(4, 4) == "ftyp" && (head.mid(8, 4) == "avif" || head.mid(8, 4) == "heic" ||
                                      head.mid(8, 4) == "heix" || head.mid(8, 4) == "mif1"))
         return "an AVIF or HEIF picture";
@@ -80,29 +75,54 @@ Format sniff(ByteSource& source)
     }
     if (startsWith(head, "GIF8", 4))
         return Format::Gif;
+    if (startsWith(head, "\xFF\xD8\xFF", 3))
+        return Format::Jpeg;
+    if (startsWith(head, "RIFF", 4) && head.mid(8, 4) == "WEBP")
+        return Format::Webp;
     if (const char* other = otherFormat(head))
         fail(Kind::Unsupported, QString::fromLatin1(other));
     fail(Kind::NotAPicture);
 }
 
-// The picture in source, and the name Qt's reader knows its format by.
-TakenPicture decode(ByteSource& source, const char** qtFormat)
+// The picture in source, at the conversion it starts with.
+TakenPicture decode(ByteSource& source)
 {
+    TakenPicture taken;
+    const char* lossy = nullptr;
     switch (sniff(source)) {
     case Format::Bmp:
-        *qtFormat = "bmp";
-        return decodeBmp(source);
+        taken = decodeBmp(source);
+        break;
     case Format::Png:
-        *qtFormat = "png";
-        return decodePng(source);
+        taken = decodePng(source);
+        break;
     case Format::Gif:
-        *qtFormat = "gif";
-        return decodeGif(source);
+        taken = decodeGif(source);
+        break;
+    case Format::Jpeg:
+        taken = decodeJpeg(source);
+        lossy = "JPEG";
+        break;
+    case Format::Webp:
+        taken = decodeWebp(source);
+        lossy = "WebP";
+        break;
     }
-    damaged();
+    startConversion(taken, lossy);
+    return taken;
 }
 
-const QString kFormats = QStringLiteral(" Pictures can be BMP, PNG or GIF files.");
+bool anyPixel(const palvorn::Sprite& sprite)
+{
+    for (int y = 0; y < sprite.height(); ++y) {
+        const std::uint8_t* row = sprite.row(y);
+        if (std::any_of(row, row + sprite.bytesPerRow(), [](std::uint8_t b) { return b != 0; }))
+            return true;
+    }
+    return false;
+}
+
+const QString kFormats = QStringLiteral(" Pictures can be BMP, PNG, GIF, JPEG or WebP files.");
 
 // The user's message for a failure; `subject` names the file ("The file
 // "x.png"") or the picture ("The picture"); `file` says which.
@@ -150,6 +170,28 @@ QString fileSubject(const QString& name)
 }
 
 }  // namespace
+
+QString thresholdNote(const char* lossyFormat, bool anyPureBlack)
+{
+    return lossyFormat && anyPureBlack
+               ? QString::fromLatin1(kLossyThresholdNote).arg(QLatin1String(lossyFormat)).arg(palvorn::kDefaultThreshold)
+               : QString::fromLatin1(kThresholdNote).arg(palvorn::kDefaultThreshold);
+}
+
+void startConversion(TakenPicture& taken, const char* lossyFormat)
+{
+    if (!taken.picture || taken.conversion.mode != palvorn::ConvertMode::ExactBlack)
+        return;  // none to convert, or the decoder packed it at its start already
+    const bool anySet = anyPixel(taken.sprite);
+    if (!lossyFormat && (anySet || !anyPixel(taken.marked)))
+        return;  // Exact black: pure black is there, or nothing looks dark
+    taken.conversion = {palvorn::ConvertMode::Threshold, palvorn::kDefaultThreshold, palvorn::kMaxScale};
+    palvorn::Converted converted = palvorn::convert(*taken.picture, taken.conversion);
+    taken.sprite = std::move(converted.sprite);
+    taken.marked = std::move(converted.marked);
+    taken.note = thresholdNote(lossyFormat, anySet);
+}
+
 }  // namespace pictures
 
 TakenPicture takePictureFile(const QString& path)
@@ -166,10 +208,7 @@ TakenPicture takePictureFile(const QString& path)
         if (file.isSequential())
             fail(Kind::Unreadable, QStringLiteral("it is not a regular file"));
         ByteSource source(file);
-        const char* format = nullptr;
-        TakenPicture taken = decode(source, &format);
-        keepRead(taken, file, format);
-        return taken;
+        return decode(source);
     } catch (const Failure& failure) {
         throw toError(failure, subject, true);
     }
@@ -180,13 +219,7 @@ TakenPicture takePictureData(const QByteArray& bytes, const QString& nameForMess
     using namespace pictures;
     try {
         ByteSource source(bytes);
-        const char* format = nullptr;
-        TakenPicture taken = decode(source, &format);
-        QBuffer buffer;
-        buffer.setData(bytes);  // shared, not copied
-        if (buffer.open(QIODevice::ReadOnly))
-            keepRead(taken, buffer, format);
-        return taken;
+        return decode(source);
     } catch (const Failure& failure) {
         throw toError(failure, fileSubject(nameForMessages), true);
     }
@@ -197,7 +230,7 @@ TakenPicture takeImage(const QImage& image, const QString& nameForMessages)
     using namespace pictures;
     try {
         TakenPicture taken = decodeImage(image);
-        keepImage(taken, image);
+        startConversion(taken, nullptr);
         return taken;
     } catch (const Failure& failure) {
         const QString subject = nameForMessages.isEmpty() ? QStringLiteral("The picture")

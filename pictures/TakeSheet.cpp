@@ -139,6 +139,7 @@ std::vector<TakenPicture> gifFrames(const QByteArray& bytes, int maxFrames)
             }
         }
         frames.push_back(decodeImage(screen));
+        startConversion(frames.back(), nullptr);
         control = GraphicsControlBlock{};
         control.TransparentColor = NO_TRANSPARENT_COLOR;
     }
@@ -166,6 +167,9 @@ std::optional<PosePictures> sheetPoses(const TakenPicture& picture)
         if (picture.picture)
             pose.picture = std::make_shared<const palvorn::GreyPicture>(
                 picture.picture->cropped(part.left, part.top, part.width, part.height));
+        // The sheet's conversion made the sprite cut here, so each part keeps it.
+        pose.conversion = picture.conversion;
+        pose.note = picture.note;
     }
     return poses;
 }

@@ -8,7 +8,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config lld
   qt6-base-dev libgl-dev
   libbenchmark-dev netpbm
-  libspng-dev libgif-dev
+  libspng-dev libgif-dev libjpeg62-turbo-dev libturbojpeg0-dev libwebp-dev
   pasmo libtifiles-dev
   libticalcs-dev libticables-dev libusb-1.0-0-dev
   imagemagick

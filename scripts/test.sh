@@ -57,7 +57,7 @@ fi
 
 # Picture taking and enemy file reading fuzzed for a bounded time, split
 # between the targets (any bytes from bitmap seeds, the PNG path, the GIF
-# path, the enemy file reader), each from its committed seeds and every past
+# path, the JPEG path, the WebP path, the enemy file reader), each from its committed seeds and every past
 # find; new inputs go to a scratch folder, a find to build-fuzz/. Each target
 # is one process on one core, so two run at a time; their reports follow in
 # this order. -O1 with line tables is the usual fuzzing build: it compiles in
@@ -65,8 +65,9 @@ fi
 # lines of a find's stack.
 # Each entry: target:seeds:dictionary:past finds.
 fuzz_targets=(fuzz_picture:corpus::regressions fuzz_png:corpus-png:png.dict:regressions
-  fuzz_gif:corpus-gif:gif.dict:regressions fuzz_reader:corpus-reader:reader.dict:regressions-reader)
-fuzz_seconds=7  # each: 28 in all
+  fuzz_gif:corpus-gif:gif.dict:regressions fuzz_jpeg:corpus-jpeg::regressions fuzz_webp:corpus-webp::regressions
+  fuzz_reader:corpus-reader:reader.dict:regressions-reader)
+fuzz_seconds=7  # each: 42 in all
 fuzz_at_once=2
 
 # fuzz_start ENTRY: starts one target in the background; its output goes to
@@ -108,7 +109,7 @@ fuzz_judge() {
 echo "=== fuzz: configuring and building build-fuzz with clang"
 if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DPALVORN_FUZZ=ON -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" >/dev/null &&
-  cmake --build "$root/build-fuzz" --target fuzz_picture fuzz_png fuzz_gif fuzz_reader; }; then
+  cmake --build "$root/build-fuzz" --target fuzz_picture fuzz_png fuzz_gif fuzz_jpeg fuzz_webp fuzz_reader; }; then
   closing+=("fuzz: build-fuzz did not build")
   failures=$((failures + 1))
   failed=$((failed + 1))

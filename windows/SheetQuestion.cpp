@@ -15,7 +15,7 @@ std::optional<std::array<palvorn::PoseState, palvorn::kPoses>> askSheet(
     std::array<palvorn::PoseState, palvorn::kPoses> states;
     for (std::size_t i = 0; i < states.size(); ++i) {
         TakenPicture& pose = (*poses)[i];
-        states[i] = palvorn::PoseState{std::move(pose.sprite), std::move(pose.marked), {std::move(pose.picture), {}}};
+        states[i] = palvorn::PoseState{std::move(pose.sprite), std::move(pose.marked), {std::move(pose.picture), pose.conversion}};
     }
     return states;
 }

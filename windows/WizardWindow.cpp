@@ -445,7 +445,14 @@ void WizardWindow::takeIn(const TakenPicture& taken, const QString& what)
                       taken.picture->height() == taken.sprite.height();
     palvorn::PoseState after{taken.sprite, marksFit ? taken.marked : palvorn::Sprite{}, currentPose().source};
     after.source.picture = keep ? taken.picture : nullptr;
-    after.source.conversion.mode = palvorn::ConvertMode::ExactBlack;
+    // The picture's starting mode at its own size, with the pose's threshold.
+    after.source.conversion.mode = taken.conversion.mode;
+    after.source.conversion.scale = taken.conversion.scale;
+    if (keep && after.source.conversion != taken.conversion) {
+        palvorn::Converted converted = palvorn::convert(*taken.picture, after.source.conversion);
+        after.sprite = std::move(converted.sprite);
+        after.marked = std::move(converted.marked);
+    }
     const QString name = QStringLiteral("%1 into %2").arg(what, poseOfStep(curStep_));
     apply(std::make_unique<palvorn::SpriteChange>(name.toStdString(), document_, curStep_ - 1, std::move(after)));
 }

@@ -14,7 +14,8 @@
 using PosePictures = std::array<TakenPicture, palvorn::kPoses>;
 
 // The five poses of a taken picture that is a sheet, in file order: each
-// part's sprite and marks, and its kept picture when the whole was kept.
+// part's sprite and marks, its kept picture when the whole was kept, and the
+// whole's conversion and note.
 // The rule runs on the kept picture; without one, on the sprite and marks
 // (see palvorn::sheetParts). None when the picture is not a sheet.
 std::optional<PosePictures> sheetPoses(const TakenPicture& picture);

@@ -178,10 +178,10 @@ void TestCommandLine::refusals_data()
             << QStringLiteral("--threshold: takes a whole number from 1 to 99; \"%1\" is not one\n").arg(threshold);
     QTest::newRow("threshold without a conversion")
         << QStringList{"--threshold", "40"} << "--threshold: counts only with a --convert other than exact\n";
-    QTest::newRow("too large to convert")
+    // Once too large to keep for converting; now converted, then measured.
+    QTest::newRow("converted picture over the limit")
         << QStringList{"--picture-fault", "normal.bmp", "--convert", "atkinson"}
-        << "normal.bmp: is 1025 x 1024 pixels, over the 1048576 a picture may have to be converted; only "
-           "--convert exact takes it\n";
+        << "normal.bmp: The normal sprite packs into 132096 bytes; the limit is 200.";
     QTest::newRow("picture not a picture") << QStringList{"--picture-fault", "high.bmp"} << "high.bmp: ";
     QTest::newRow("hurt over the limit") << QStringList{"--picture-fault", "hurt.bmp"}
                                          << "hurt.bmp: The hurt sprite packs into 240 bytes; the limit is 200.";
@@ -201,8 +201,8 @@ void TestCommandLine::refusals()
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("BM not a bitmap");
         } else if (changes[1] == QLatin1String("normal.bmp")) {
-            QImage big(1025, 1024, QImage::Format_RGB32);  // over the bound of a kept picture
-            big.fill(Qt::white);
+            QImage big(1025, 1024, QImage::Format_RGB32);  // over the old bound of a kept picture
+            big.fill(Qt::black);
             QVERIFY(big.save(dir_->filePath("normal.bmp")));
             args = slimeArgs(changes.mid(2));
         } else {

@@ -315,6 +315,7 @@ for e in png-adam7rgba8 png-pal4 gif-interlaced; do make_other "$e" 333 111; don
 rm -f ../formats/*
 mkdir -p ../formats
 for ext in ico xpm jpg tif; do convert argb32-13x4.bmp -strip "../formats/argb32-13x4.$ext"; done
+oracles ../formats/argb32-13x4.jpg ../formats/argb32-13x4.jpg
 convert rgb24-13x4.bmp ../formats/rgb24-13x4.ppm
 convert pal1-13x4.bmp ../formats/pal1-13x4.xbm
 cp rgb24-13x4.bmp ../formats/bitmap-named-as.png
