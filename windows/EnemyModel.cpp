@@ -58,6 +58,15 @@ void EnemyModel::replaceDocument(const std::string& name, palvorn::EnemyDocument
     apply(std::make_unique<palvorn::DocumentChange>(name, document_, std::move(document)));
 }
 
+void EnemyModel::open(palvorn::Enemy enemy, const std::filesystem::path& file)
+{
+    palvorn::EnemyDocument opened;
+    opened.enemy = std::move(enemy);
+    opened.file = file;
+    opened.saved = opened.enemy;
+    replaceDocument("Open " + QString::fromStdU16String(file.filename().u16string()).toStdString(), std::move(opened));
+}
+
 void EnemyModel::changePose(int pose, const QString& name, palvorn::PoseState after)
 {
     commitLive();

@@ -39,6 +39,8 @@ public:
     bool redo();
     // Another document altogether (New, Open) as one change named name.
     void replaceDocument(const std::string& name, palvorn::EnemyDocument document);
+    // The enemy read from file (NAME.asm), as the document, undoably: "Open NAME.asm".
+    void open(palvorn::Enemy enemy, const std::filesystem::path& file);
     // A new state of pose 0..4 as one change named name; when nothing would
     // change, none, but the views are told to show the pose as it stays.
     void changePose(int pose, const QString& name, palvorn::PoseState after);

@@ -22,6 +22,12 @@ public:
     Window* get() const { return window_.data(); }
     Window* operator->() const { return window_.data(); }
     explicit operator bool() const { return !window_.isNull(); }
+    // Closes the window, when there is one.
+    void close()
+    {
+        if (window_)
+            window_->close();
+    }
     // Deletes the window now.
     void reset() { delete window_.data(); }
 

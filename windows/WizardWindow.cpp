@@ -49,7 +49,11 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
     installEventFilter(intake_);
     remembered::restoreGeometry(this);
 
-    connect(&model_, &EnemyModel::poseChanged, this, &WizardWindow::showPoseChange);
+    // A live edit is the editor's to show; a done or undone change shows its step.
+    connect(&model_, &EnemyModel::poseChanged, this, [this](int pose) {
+        if (!model_.isLive())
+            showStep(pose);
+    });
     connect(&model_, &EnemyModel::documentReplaced, this, &WizardWindow::showDocument);
     connect(&model_, &EnemyModel::settingsChanged, this, &WizardWindow::showTitle);
     connect(&model_, &EnemyModel::cleanChanged, this, &WizardWindow::showTitle);
@@ -142,9 +146,9 @@ void WizardWindow::setUpActions()
     QAction* paste = command(QKeySequence::keyBindings(QKeySequence::Paste), &PictureIntake::takeClipboard, intake_);
     // The step keys work as the buttons do, held by the same rule.
     nextAction_ = command({QKeySequence(QKeySequence::MoveToNextPage), QKeySequence(Qt::ALT | Qt::Key_N)},
-                          &WizardWindow::next, this);
+                          [this] { showStep(pose_ + 1); }, this);
     backAction_ = command({QKeySequence(QKeySequence::MoveToPreviousPage), QKeySequence(Qt::ALT | Qt::Key_B)},
-                          &WizardWindow::back, this);
+                          [this] { showStep(pose_ - 1); }, this);
     addAction(model_.undoAction());
     addAction(model_.redoAction());
     widgets::showAction(UndoBut, model_.undoAction());
@@ -181,17 +185,10 @@ void WizardWindow::showStep(int pose)
     updateButtons();
 }
 
-void WizardWindow::showPoseChange(int pose)
-{
-    // A live edit is the editor's to show; a done or undone change shows its step.
-    if (!model_.isLive())
-        showStep(pose);
-}
-
 void WizardWindow::showDocument()
 {
     // A settings window showing the enemy replaced closes.
-    closeOtherWindows();
+    settings_.close();  // and the Sprites window with it
     showTitle();
     showStep(0);
 }
@@ -200,11 +197,8 @@ void WizardWindow::updateButtons()
 {
     const int size = model_.spriteSize(pose_);
     const bool held = size > palvorn::kSizeLimit;
-    const QString why = held ? QStringLiteral("Held: the %1 sprite packs into %2 bytes; the limit is %3. Take a "
-                                              "smaller picture to go on.")
-                                   .arg(poseName(pose_))
-                                   .arg(size)
-                                   .arg(palvorn::kSizeLimit)
+    const QString why = held ? QStringLiteral("Held: the %1 sprite packs into %2 bytes; the limit is %3. Take a smaller "
+                                              "picture to go on.").arg(poseName(pose_)).arg(size).arg(palvorn::kSizeLimit)
                              : QString();
     BackBut->setVisible(pose_ > 0);
     NextBut->setVisible(pose_ < kSteps - 1);
@@ -231,7 +225,7 @@ void WizardWindow::takeIn(const TakenPicture& taken, const QString& what)
 void WizardWindow::startNew()
 {
     if (model_.document() == palvorn::EnemyDocument{}) {
-        closeOtherWindows();
+        settings_.close();
         showStep(0);
         return;  // nothing to start over from
     }
@@ -249,30 +243,16 @@ void WizardWindow::open()
 
 void WizardWindow::openEnemy(const QString& path)
 {
-    palvorn::EnemyDocument opened;
     QString refusal;
-    if (auto enemy = widgets::readEnemy(path, refusal)) {
-        opened.enemy = std::move(*enemy);
-    } else {
+    std::optional<palvorn::Enemy> enemy = widgets::readEnemy(path, refusal);
+    if (!enemy) {
         platform::warn(this, widgets::caption(), refusal);
         return;
     }
     const QFileInfo info(path);
     remembered::setValue(kOpenFolderKey, info.absolutePath());
-    opened.file = std::filesystem::path(info.absoluteFilePath().toStdU16String());
-    opened.saved = opened.enemy;
-    model_.replaceDocument("Open " + info.fileName().toStdString(), std::move(opened));
+    model_.open(std::move(*enemy), std::filesystem::path(info.absoluteFilePath().toStdU16String()));
     finish();
-}
-
-void WizardWindow::next()
-{
-    showStep(pose_ + 1);
-}
-
-void WizardWindow::back()
-{
-    showStep(pose_ - 1);
 }
 
 void WizardWindow::finish()
@@ -314,14 +294,6 @@ void WizardWindow::closeEvent(QCloseEvent* event)
         return;
     }
     remembered::saveGeometry(this);
-    closeOtherWindows();
+    settings_.close();
     event->accept();
-}
-
-void WizardWindow::closeOtherWindows()
-{
-    // The settings window closes the Sprites window with itself, and is
-    // deleted once closed.
-    if (settings_)
-        settings_->close();
 }

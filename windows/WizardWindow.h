@@ -1,12 +1,11 @@
 #pragma once
-// The wizard window ("Main"): the startup window, alive for the whole run.
-// It owns the enemy being made (EnemyModel: the document and its undo
-// history) and walks through five steps, one per pose, each edited by the
-// pose editor and filled by the picture intake. "Finish" opens the settings
-// window on the enemy; "New", "Open" and the Sprites window's "Ok" start
-// another enemy, undoably; closing it closes the other windows, asking
-// first when work would be lost. Its title names the enemy once it has a
-// name, marked while changes are not yet written.
+// The wizard window ("Main"), alive for the whole run: it owns the enemy
+// (EnemyModel) and walks five steps, one per pose, each edited by the pose
+// editor and filled by the picture intake. "Finish" opens the settings
+// window; "New", "Open" and the Sprites window's "Ok" start another enemy,
+// undoably; closing it closes the other windows, asking first when work
+// would be lost. Its title names the enemy once it has a name, marked
+// while changes are not yet written.
 
 #include <QWidget>
 
@@ -56,10 +55,7 @@ public slots:
 
 private slots:
     void open();
-    void next();
-    void back();
     void finish();
-    void showPoseChange(int pose);
     void showDocument();
     void showTitle();
 
@@ -76,7 +72,6 @@ private:
     // The one rule for Back, Next and Finish, from the current step and
     // its sprite; run after every change.
     void updateButtons();
-    void closeOtherWindows();
 
     EnemyModel model_;
     int pose_ = 0;
