@@ -37,8 +37,8 @@ public:
     int frameMs() const;
 
 private slots:
-    void PlayBut_Click();
-    void SpeedSlider_Change();
+    void playOrStop();
+    void changeSpeed();
     void showNextFrame();
 
 private:

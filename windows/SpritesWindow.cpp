@@ -91,9 +91,9 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     buildTimer_ = new QTimer(this);
     buildTimer_->setInterval(kBuildPollMs);
     connect(buildTimer_, &QTimer::timeout, this, &SpritesWindow::checkBuild);
-    connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
-    connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::OpenFolderBut_Click);
-    connect(ExportBut, &QPushButton::clicked, this, &SpritesWindow::ExportBut_Click);
+    connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::finishEnemy);
+    connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::openFolder);
+    connect(ExportBut, &QPushButton::clicked, this, &SpritesWindow::exportWritten);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
     remembered::restoreGeometry(this);
@@ -169,7 +169,7 @@ void SpritesWindow::checkBuild()
     BuildStatus->setText(judgeBuild(folder_, name_, started_, isNumber ? exitStatus : -1).text);
 }
 
-void SpritesWindow::OpenFolderBut_Click()
+void SpritesWindow::openFolder()
 {
     if (!platform::openFolder(writtenFolder_))
         platform::warn(this, QStringLiteral("Open Folder"),
@@ -177,7 +177,7 @@ void SpritesWindow::OpenFolderBut_Click()
                            .arg(QDir::toNativeSeparators(writtenFolder_)));
 }
 
-void SpritesWindow::ExportBut_Click()
+void SpritesWindow::exportWritten()
 {
     using exporting::Kind;
     QStringList filters;
@@ -199,7 +199,7 @@ void SpritesWindow::ExportBut_Click()
         platform::warn(this, QStringLiteral("Export"), message);
 }
 
-void SpritesWindow::OkBut_Click()
+void SpritesWindow::finishEnemy()
 {
     close();
     emit okClicked();

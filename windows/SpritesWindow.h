@@ -51,9 +51,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
-    void OkBut_Click();
-    void OpenFolderBut_Click();
-    void ExportBut_Click();
+    void finishEnemy();
+    void openFolder();
+    void exportWritten();
     void checkBuild();
 
 private:
