@@ -59,7 +59,7 @@ void BattlePlayer::setUpConnections()
 
 void BattlePlayer::setEnemy(const palvorn::Enemy& enemy)
 {
-    enemy_ = enemy;
+    enemy_ = &enemy;
     if (isPlaying())
         showFrame();
 }
@@ -101,5 +101,5 @@ void BattlePlayer::showNextFrame()
 
 void BattlePlayer::showFrame()
 {
-    screen_->showFrame(palvorn::battleFrame(enemy_, frame_));
+    screen_->showFrame(palvorn::battleFrame(enemy_ ? *enemy_ : palvorn::Enemy{}, frame_));
 }
