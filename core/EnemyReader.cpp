@@ -138,23 +138,6 @@ std::string fieldName(int field)
     return "field " + std::to_string(field + 1) + " (" + valueName(field) + ")";
 }
 
-// The Max HP for a file's Min HP and increment: the value nearest Min HP +
-// 9 x increment that hpIncrement turns back into the increment and that
-// Create takes (above Min HP, at most 999); none when there is no such value.
-std::optional<int> maxHPFor(int minHP, int increment)
-{
-    // hpIncrement gives 0 for every Max HP when Min HP is below 1.
-    if (minHP < 1 && increment != 0)
-        return std::nullopt;
-    // lround((max - min) / 9) is the increment for max - min within 4 of 9 x increment.
-    const int nominal = minHP + 9 * increment;
-    const int lowest = std::max(minHP + 1, nominal - 4);
-    const int highest = std::min(largestOf(kHPDigits), nominal + 4);
-    if (lowest > highest)
-        return std::nullopt;
-    return std::clamp(nominal, lowest, highest);
-}
-
 ValueLine parseValueLine(Lines& lines)
 {
     const std::string example = "\" .db 20,5,5,4,6,3,7,3,5,2,15,61,88,72,3,1,2,1,2,1,2,1,2,1\"";
@@ -344,6 +327,20 @@ std::string errnoText(int error)
 }
 
 }  // namespace
+
+std::optional<int> maxHPFor(int minHP, int increment)
+{
+    // hpIncrement gives 0 for every Max HP when Min HP is below 1.
+    if (minHP < 1 && increment != 0)
+        return std::nullopt;
+    // lround((max - min) / 9) is the increment for max - min within 4 of 9 x increment.
+    const int nominal = minHP + 9 * increment;
+    const int lowest = std::max(minHP + 1, nominal - 4);
+    const int highest = std::min(largestOf(kHPDigits), nominal + 4);
+    if (lowest > highest)
+        return std::nullopt;
+    return std::clamp(nominal, lowest, highest);
+}
 
 ReadError::ReadError(int line, const std::string& message)
     : std::runtime_error("Line " + std::to_string(line) + ": " + message)

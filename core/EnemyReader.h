@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -75,6 +76,12 @@ private:
 // is the text with CR LF line ends and the tool's own line 2.
 // Memory use is bounded by the sprites' 200-byte limit, whatever the text.
 Enemy readEnemySource(std::string_view text);
+
+// The Max HP an enemy file with this Min HP and increment reopens with: the
+// value nearest Min HP + 9 x increment that hpIncrement turns back into the
+// increment and that Create takes (above Min HP, at most 999); none when
+// there is no such value.
+std::optional<int> maxHPFor(int minHP, int increment);
 
 // readEnemySource on the file's bytes. Reads at most kMaxEnemyFileSize bytes
 // (plus one to notice a longer file); throws EnemyFileError when the file

@@ -43,6 +43,11 @@ SpriteChange::SpriteChange(std::string name, const EnemyDocument& document, int 
 {
 }
 
+SpriteChange::SpriteChange(std::string name, int pose, PoseState before, PoseState after)
+    : Change(std::move(name), pose), before_(std::move(before)), after_(std::move(after))
+{
+}
+
 namespace {
 
 void put(EnemyDocument& document, int pose, const PoseState& state)
@@ -135,11 +140,16 @@ bool DocumentChange::holdsUnsaved() const
 
 void History::apply(std::unique_ptr<Change> change, EnemyDocument& document)
 {
+    change->redo(document);
+    record(std::move(change));
+}
+
+void History::record(std::unique_ptr<Change> change)
+{
     while (changes_.size() > done_) {
         bytes_ -= changes_.back()->bytes();
         changes_.pop_back();
     }
-    change->redo(document);
     bytes_ += change->bytes();
     changes_.push_back(std::move(change));
     done_ = changes_.size();

@@ -75,6 +75,8 @@ struct PoseState {
     Sprite sprite;
     Sprite marked;  // empty, or the sprite's size
     PoseSource source;
+
+    friend bool operator==(const PoseState&, const PoseState&) = default;
 };
 // What document holds in pose 0..4 (std::out_of_range otherwise).
 PoseState poseState(const EnemyDocument& document, int pose);
@@ -87,6 +89,9 @@ public:
     SpriteChange(std::string name, const EnemyDocument& document, int pose, PoseState after);
     // The same keeping the pose's source: a sprite and its marks only.
     SpriteChange(std::string name, const EnemyDocument& document, int pose, Sprite sprite, Sprite marked);
+    // The change from before to after, whatever the document holds now: a
+    // live edit that already put after into it.
+    SpriteChange(std::string name, int pose, PoseState before, PoseState after);
 
     void redo(EnemyDocument& document) const override;
     void undo(EnemyDocument& document) const override;
@@ -135,6 +140,9 @@ public:
 
     // Does the change to document and records it, dropping what was undone.
     void apply(std::unique_ptr<Change> change, EnemyDocument& document);
+    // Records a change the document already shows (a live edit as it ended),
+    // dropping what was undone; the document is not touched.
+    void record(std::unique_ptr<Change> change);
     // Undoes the newest done change on document (redoes the oldest undone
     // one) and returns it; nullptr and no change when there is none.
     const Change* undo(EnemyDocument& document);

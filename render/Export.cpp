@@ -97,9 +97,16 @@ QString writeExport(Kind kind, const palvorn::Enemy& enemy, int scale, const QSt
     } catch (const std::invalid_argument& e) {
         return subject + QStringLiteral(" was not written: ") + QString::fromUtf8(e.what());
     }
+    if (const QString error = saveWhole(path, bytes); !error.isEmpty())
+        return subject + QStringLiteral(" could not be written: %1.").arg(error);
+    return {};
+}
+
+QString saveWhole(const QString& path, const QByteArray& bytes)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return subject + QStringLiteral(" could not be written: %1.").arg(file.errorString());
+        return file.errorString();
     return {};
 }
 

@@ -45,4 +45,8 @@ QByteArray exportBytes(Kind kind, const palvorn::Enemy& enemy, int scale);
 // the file.
 QString writeExport(Kind kind, const palvorn::Enemy& enemy, int scale, const QString& path);
 
+// Writes bytes to path whole or not at all: a failed write leaves the file
+// as it was. Returns the reason it failed, empty on success.
+QString saveWhole(const QString& path, const QByteArray& bytes);
+
 }  // namespace exporting

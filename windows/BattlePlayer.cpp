@@ -52,14 +52,14 @@ void BattlePlayer::setUpLayout()
 
 void BattlePlayer::setUpConnections()
 {
-    connect(PlayBut, &QPushButton::clicked, this, &BattlePlayer::PlayBut_Click);
-    connect(SpeedSlider, &QSlider::valueChanged, this, &BattlePlayer::SpeedSlider_Change);
+    connect(PlayBut, &QPushButton::clicked, this, &BattlePlayer::playOrStop);
+    connect(SpeedSlider, &QSlider::valueChanged, this, &BattlePlayer::changeSpeed);
     connect(timer_, &QTimer::timeout, this, &BattlePlayer::showNextFrame);
 }
 
 void BattlePlayer::setEnemy(const palvorn::Enemy& enemy)
 {
-    enemy_ = enemy;
+    enemy_ = &enemy;
     if (isPlaying())
         showFrame();
 }
@@ -74,7 +74,7 @@ int BattlePlayer::frameMs() const
     return palvorn::kBattleFrameMs * kDefaultSpeed / SpeedSlider->value();
 }
 
-void BattlePlayer::PlayBut_Click()
+void BattlePlayer::playOrStop()
 {
     if (isPlaying()) {
         timer_->stop();
@@ -88,7 +88,7 @@ void BattlePlayer::PlayBut_Click()
     showFrame();
 }
 
-void BattlePlayer::SpeedSlider_Change()
+void BattlePlayer::changeSpeed()
 {
     timer_->setInterval(frameMs());
 }
@@ -101,5 +101,5 @@ void BattlePlayer::showNextFrame()
 
 void BattlePlayer::showFrame()
 {
-    screen_->showFrame(palvorn::battleFrame(enemy_, frame_));
+    screen_->showFrame(palvorn::battleFrame(enemy_ ? *enemy_ : palvorn::Enemy{}, frame_));
 }

@@ -26,8 +26,9 @@ public:
     // Plays on `screen`, which must outlive this widget.
     explicit BattlePlayer(ScreenPreview* screen, QWidget* parent = nullptr);
 
-    // The enemy to play; while playing, the frame on screen is drawn from it
-    // at once.
+    // The enemy to play, read where it lies, never copied: it must outlive
+    // the player or be replaced by another setEnemy. While playing, the frame
+    // on screen is drawn from it at once.
     void setEnemy(const palvorn::Enemy& enemy);
 
     bool isPlaying() const;
@@ -37,8 +38,8 @@ public:
     int frameMs() const;
 
 private slots:
-    void PlayBut_Click();
-    void SpeedSlider_Change();
+    void playOrStop();
+    void changeSpeed();
     void showNextFrame();
 
 private:
@@ -48,7 +49,7 @@ private:
     void showFrame();
 
     ScreenPreview* screen_;
-    palvorn::Enemy enemy_;
+    const palvorn::Enemy* enemy_ = nullptr;  // none: nothing to play yet
     int frame_ = 0;
     QTimer* timer_ = nullptr;
     QPushButton* PlayBut = nullptr;

@@ -16,13 +16,14 @@
 #include <filesystem>
 
 #include "Create.h"
+#include "EnemyModel.h"
 #include "EnemyReader.h"
-#include "Folders.h"
 #include "Platform.h"
 #include "Remembered.h"
 #include "Rules.h"
 #include "SettingsRules.h"
 #include "SpritesWindow.h"
+#include "Widgets.h"
 
 namespace {
 
@@ -50,25 +51,32 @@ QLineEdit* digitsField(QWidget* parent, const char* name, int digits, const std:
     return field;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
+// The fighting values' sliders in the window's order, with the names the
+// tests and users' scripts find them by; the rest comes from the value table.
+struct SliderName {
+    palvorn::Field field;
+    const char* slider;
+    const char* caption;
+};
+constexpr SliderName kSliderNames[] = {
+    {palvorn::Field::HighDefense, "UpDefSlider", "lblUpDef"},
+    {palvorn::Field::LowDefense, "LowDefSlider", "lblLowDef"},
+    {palvorn::Field::HighAttack, "UpAtkSlider", "lblUpAtk"},
+    {palvorn::Field::LowAttack, "LowAtkSlider", "lblLowAtk"},
+    {palvorn::Field::SpecialAttack, "SpecAtkSlider", "lblSpecAtk"},
+    {palvorn::Field::Attacks, "AtksSlider", "lblAtks"},
+    {palvorn::Field::BlockChance, "BlksSlider", "lblBlks"},
+};
 
-std::string fieldText(const QString& text)
+QString captionOf(const palvorn::ValueField& row)
 {
-    // The validators keep typed and pasted text to ASCII, but text set by
-    // code passes them: UTF-8 keeps every character, so the core's rules
-    // refuse it instead of a "?" standing in for it.
-    return text.toStdString();
+    return QString::fromLatin1(row.caption.data(), qsizetype(row.caption.size())) + u':';
 }
 
 }  // namespace
 
-SettingsWindow::SettingsWindow(const palvorn::Enemy& enemy, const std::filesystem::path& ownFile, QWidget* parent)
-    : QWidget(parent), enemy_(enemy), ownFile_(ownFile)
+SettingsWindow::SettingsWindow(EnemyModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), settings_(model.enemy().settings)
 {
     setObjectName(QStringLiteral("CharSettings"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -81,10 +89,10 @@ SettingsWindow::SettingsWindow(const palvorn::Enemy& enemy, const std::filesyste
     setUpSliders();
     setUpInstructionAndButtons();
     setUpTabOrder();
-    connectControls();
+    bindFields();
     CharName->setFocus();
-    showProgramName();
     showItemNote();
+    showMaxHPNote();
 
     resize(265, 425);
     remembered::restoreGeometry(this);
@@ -93,8 +101,8 @@ SettingsWindow::SettingsWindow(const palvorn::Enemy& enemy, const std::filesyste
 void SettingsWindow::setUpNameRows()
 {
     const int row = grid_->rowCount();
-    grid_->addWidget(label(this, "NameLbl", QStringLiteral("Robot Name:")), row, 0, 1, 2);
-    CharName = new QLineEdit(QString::fromStdString(enemy_.settings.name), this);
+    grid_->addWidget(widgets::label(this, "NameLbl", QStringLiteral("Robot Name:")), row, 0, 1, 2);
+    CharName = new QLineEdit(QString::fromStdString(settings_.name), this);
     CharName->setObjectName(QStringLiteral("CharName"));
     CharName->setMaxLength(palvorn::kNameLength);
     CharName->setValidator(new NameValidator(CharName));
@@ -102,7 +110,7 @@ void SettingsWindow::setUpNameRows()
     // The calculator program the build will make from the name, across the
     // whole row so that its changing width never moves the fields; a warning
     // too long for the row wraps instead of widening the window.
-    ProgramName = label(this, "ProgramName", QString());
+    ProgramName = widgets::label(this, "ProgramName", QString());
     ProgramName->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ProgramName->setWordWrap(true);
     ProgramName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -112,9 +120,9 @@ void SettingsWindow::setUpNameRows()
 
 void SettingsWindow::setUpItemAndNumbers()
 {
-    const palvorn::EnemySettings& s = enemy_.settings;
+    using palvorn::Field;
     int row = grid_->rowCount();
-    grid_->addWidget(label(this, "lblItem", QStringLiteral("Earned Item:")), row, 0, 1, 2);
+    grid_->addWidget(widgets::label(this, "lblItem", QStringLiteral("Earned Item:")), row, 0, 1, 2);
     cmbItem = new QComboBox(this);
     cmbItem->setObjectName(QStringLiteral("cmbItem"));
     cmbItem->setEditable(true);
@@ -123,58 +131,69 @@ void SettingsWindow::setUpItemAndNumbers()
     cmbItem->setCompleter(nullptr);
     for (std::size_t position = 0; position < palvorn::kItems.size(); ++position)
         cmbItem->addItem(QString::fromLatin1(palvorn::kItems[position].data()), int(position));
-    cmbItem->setCurrentIndex(s.item);
-    cmbItem->setEditText(QString::fromStdString(s.itemText));
+    cmbItem->setCurrentIndex(settings_.item);
+    cmbItem->setEditText(QString::fromStdString(settings_.itemText));
     grid_->addWidget(cmbItem, row++, 2, 1, 2);
     // Says when the typed text gives no item; wraps rather than widening.
-    ItemNote = label(this, "ItemNote", QString());
+    ItemNote = widgets::label(this, "ItemNote", QString());
     ItemNote->setWordWrap(true);
     ItemNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    ItemNote->setStyleSheet(QStringLiteral("color: #b00000"));
+    widgets::setWarning(ItemNote, true);
     grid_->addWidget(ItemNote, row++, 0, 1, 4);
 
-    grid_->addWidget(label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
-    txtMinHP = digitsField(this, "txtMinHP", palvorn::valueField(palvorn::Field::MinHP).digits, s.minHP);
+    const palvorn::ValueField& minHP = palvorn::valueField(Field::MinHP);
+    grid_->addWidget(widgets::label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
+    txtMinHP = digitsField(this, "txtMinHP", minHP.digits, settings_.*minHP.text);
     grid_->addWidget(txtMinHP, row, 1);
-    grid_->addWidget(label(this, "lblMaxHP", QStringLiteral("Max HP:")), row, 2);
-    txtMaxHP = digitsField(this, "txtMaxHP", palvorn::kHPDigits, s.maxHP);
+    grid_->addWidget(widgets::label(this, "lblMaxHP", QStringLiteral("Max HP:")), row, 2);
+    txtMaxHP = digitsField(this, "txtMaxHP", palvorn::kHPDigits, settings_.maxHP);
     grid_->addWidget(txtMaxHP, row++, 3);
+    // What the file will keep of Max HP, when it is not what was typed.
+    MaxHPNote = widgets::label(this, "MaxHPNote", QString());
+    MaxHPNote->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    MaxHPNote->setWordWrap(true);
+    MaxHPNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    grid_->addWidget(MaxHPNote, row++, 0, 1, 4);
 
-    grid_->addWidget(label(this, "lblRobotMoney", QStringLiteral("Base Money:")), row, 0, 1, 2);
-    txtRobotMoney = digitsField(this, "txtRobotMoney", palvorn::valueField(palvorn::Field::Money).digits, s.money);
+    const palvorn::ValueField& money = palvorn::valueField(Field::Money);
+    grid_->addWidget(widgets::label(this, "lblRobotMoney", QStringLiteral("Base Money:")), row, 0, 1, 2);
+    txtRobotMoney = digitsField(this, "txtRobotMoney", money.digits, settings_.*money.text);
     grid_->addWidget(txtRobotMoney, row++, 2, 1, 2);
 }
 
 void SettingsWindow::setUpSliders()
 {
-    using palvorn::Field;
-    UpDefSlider = addSlider("UpDefSlider", "lblUpDef", Field::HighDefense);
-    LowDefSlider = addSlider("LowDefSlider", "lblLowDef", Field::LowDefense);
-    UpAtkSlider = addSlider("UpAtkSlider", "lblUpAtk", Field::HighAttack);
-    LowAtkSlider = addSlider("LowAtkSlider", "lblLowAtk", Field::LowAttack);
-    SpecAtkSlider = addSlider("SpecAtkSlider", "lblSpecAtk", Field::SpecialAttack);
-    AtksSlider = addSlider("AtksSlider", "lblAtks", Field::Attacks);
-    BlksSlider = addSlider("BlksSlider", "lblBlks", Field::BlockChance);
+    for (const SliderName& names : kSliderNames) {
+        const palvorn::ValueField& row = palvorn::valueField(names.field);
+        const int at = grid_->rowCount();
+        const int start = settings_.*row.slider;
+        grid_->addWidget(widgets::label(this, names.caption, sliderCaption(captionOf(row), start)), at, 0, 1, 2);
+        auto* slider = new QSlider(Qt::Horizontal, this);
+        slider->setObjectName(QLatin1String(names.slider));
+        slider->setRange(row.range.minimum, row.range.maximum);
+        slider->setValue(start);
+        slider->setSingleStep(1);
+        slider->setPageStep(2);
+        slider->setTickPosition(QSlider::TicksBelow);
+        slider->setTickInterval(1);
+        grid_->addWidget(slider, at, 2, 1, 2);
+        sliders_ << slider;
+    }
 }
 
 void SettingsWindow::setUpInstructionAndButtons()
 {
     int row = grid_->rowCount();
-    // "willl" is the window's own first text, kept as it always read until
-    // the name is first edited; an enemy opened under another name shows
-    // the line the name gives.
-    Instruct = label(this, "Instruct",
-                     enemy_.settings.name == palvorn::EnemySettings{}.name
-                         ? QStringLiteral("This program willl create the files Robot.8XP.")
-                         : instructionLine(CharName->text()));
+    Instruct = widgets::label(this, "Instruct", QString());
     // One line, never broken inside the file name: the window is wide
     // enough for the widest name the field takes.
     Instruct->setWordWrap(false);
     Instruct->setMinimumWidth(
         Instruct->fontMetrics().horizontalAdvance(instructionLine(QString(palvorn::kNameLength, QLatin1Char('W')))));
     grid_->addWidget(Instruct, row++, 0, 1, 4);
-    // Where Create writes: beside the program, or the per-user folder.
-    EnemyFolder = label(this, "EnemyFolder", QString());
+    // Where Create writes: the opened enemy's folder, beside the program,
+    // or the per-user folder.
+    EnemyFolder = widgets::label(this, "EnemyFolder", QString());
     EnemyFolder->setWordWrap(true);
     EnemyFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     showEnemyFolder();
@@ -197,156 +216,134 @@ void SettingsWindow::setUpInstructionAndButtons()
 void SettingsWindow::setUpTabOrder()
 {
     // Reading order, top to bottom.
-    const QList<QWidget*> order{CharName,    cmbItem,      txtMinHP,      txtMaxHP,   txtRobotMoney,
-                                UpDefSlider, LowDefSlider, UpAtkSlider,   LowAtkSlider, SpecAtkSlider,
-                                AtksSlider,  BlksSlider,   CreateBut,     CancelBut};
+    QList<QWidget*> order{CharName, cmbItem, txtMinHP, txtMaxHP, txtRobotMoney};
+    order << sliders_ << CreateBut << CancelBut;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
 
-void SettingsWindow::connectControls()
+void SettingsWindow::bindFields()
 {
-    connect(CharName, &QLineEdit::textChanged, this, &SettingsWindow::CharName_Change);
-    connect(txtMinHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMinHP_Change);
-    connect(txtMaxHP, &QLineEdit::textChanged, this, &SettingsWindow::txtMaxHP_Change);
-    connect(txtRobotMoney, &QLineEdit::textChanged, this, &SettingsWindow::txtRobotMoney_Change);
-    connect(cmbItem->lineEdit(), &QLineEdit::textEdited, this, &SettingsWindow::cmbItem_Edit);
-    connect(cmbItem, &QComboBox::activated, this, &SettingsWindow::cmbItem_Choose);
-    connect(CreateBut, &QPushButton::clicked, this, &SettingsWindow::CreateBut_Click);
-    connect(CancelBut, &QPushButton::clicked, this, &SettingsWindow::CancelBut_Click);
-}
-
-void SettingsWindow::setSprites(const std::array<palvorn::Sprite, palvorn::kPoses>& sprites)
-{
-    enemy_.sprites = sprites;
-}
-
-SpritesWindow* SettingsWindow::spritesWindow() const
-{
-    return sprites_;
-}
-
-SettingsWindow::~SettingsWindow()
-{
-    // The base destructor hides the controls, and the focus leaving the item
-    // box makes it emit "activated": no slot of this window, half destroyed
-    // by then, may run.
-    for (QObject* child : findChildren<QObject*>())
-        disconnect(child, nullptr, this, nullptr);
-    delete sprites_.data();
-}
-
-QSlider* SettingsWindow::addSlider(const char* sliderName, const char* captionName, palvorn::Field field)
-{
-    const palvorn::ValueField& fighting = palvorn::valueField(field);
-    const QString prefix = QString::fromLatin1(fighting.caption.data(), qsizetype(fighting.caption.size())) + u':';
-    const palvorn::SliderRange range = fighting.range;
-    const auto value = fighting.slider;
-    const int row = grid_->rowCount();
-    const int start = enemy_.settings.*value;
-    auto* caption = label(this, captionName, sliderCaption(prefix, start));
-    grid_->addWidget(caption, row, 0, 1, 2);
-    auto* slider = new QSlider(Qt::Horizontal, this);
-    slider->setObjectName(QLatin1String(sliderName));
-    slider->setRange(range.minimum, range.maximum);
-    slider->setValue(start);
-    slider->setSingleStep(1);
-    slider->setPageStep(2);
-    slider->setTickPosition(QSlider::TicksBelow);
-    slider->setTickInterval(1);
-    grid_->addWidget(slider, row, 2, 1, 2);
-    const SliderRow sliderRow{slider, caption, prefix, value};
-    // Every slider's caption follows its value, however it moved.
-    connect(slider, &QSlider::valueChanged, this, [this, sliderRow] { sliderMoved(sliderRow); });
-    return slider;
-}
-
-void SettingsWindow::sliderMoved(const SliderRow& row)
-{
-    enemy_.settings.*row.value = row.slider->value();
-    row.caption->setText(sliderCaption(row.prefix, row.slider->value()));
-}
-
-void SettingsWindow::showProgramName()
-{
-    const std::string& name = enemy_.settings.name;
-    const std::optional<std::string> program = palvorn::calculatorName(name);
-    if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) {
-        // Typed on the way to a longer name; Create refuses it as it stands.
-        ProgramName->setText(QStringLiteral("A name cannot start or end with a space"));
-        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
-    } else if (program) {
-        ProgramName->setText(QStringLiteral("Calculator program: %1").arg(QString::fromStdString(*program)));
-        ProgramName->setStyleSheet(QString());
-    } else {
-        ProgramName->setText(QStringLiteral("No calculator program name: start with a letter"));
-        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
+    // Each text field writes its text into its setting, then what shows it
+    // follows; the validators keep typed and pasted text to ASCII, and text
+    // set by code is kept whole in UTF-8, so that the core's rules refuse
+    // what does not belong rather than a "?" standing in for it.
+    using palvorn::Field;
+    struct TextField {
+        QLineEdit* edit;
+        std::string palvorn::EnemySettings::*text;
+        void (SettingsWindow::*follow)();
+    };
+    const TextField texts[] = {
+        {CharName, &palvorn::EnemySettings::name, &SettingsWindow::showName},
+        {txtMinHP, palvorn::valueField(Field::MinHP).text, &SettingsWindow::showMaxHPNote},
+        {txtMaxHP, &palvorn::EnemySettings::maxHP, &SettingsWindow::showMaxHPNote},
+        {txtRobotMoney, palvorn::valueField(Field::Money).text, nullptr},
+    };
+    for (const TextField& field : texts) {
+        connect(field.edit, &QLineEdit::textChanged, &bindings_, [this, field](const QString& text) {
+            settings_.*field.text = text.toStdString();
+            if (field.follow)
+                (this->*field.follow)();
+        });
     }
+    // Every slider's value and caption follow it, however it moved.
+    for (std::size_t i = 0; i < std::size(kSliderNames); ++i) {
+        auto* slider = static_cast<QSlider*>(sliders_[qsizetype(i)]);
+        const palvorn::ValueField& row = palvorn::valueField(kSliderNames[i].field);
+        auto* caption = findChild<QLabel*>(QLatin1String(kSliderNames[i].caption));
+        connect(slider, &QSlider::valueChanged, &bindings_, [this, &row, caption](int value) {
+            settings_.*row.slider = value;
+            caption->setText(sliderCaption(captionOf(row), value));
+        });
+    }
+    connect(cmbItem->lineEdit(), &QLineEdit::textEdited, &bindings_, [this](const QString& text) { takeItemText(text); });
+    connect(cmbItem, &QComboBox::activated, &bindings_, [this](int position) { chooseItem(position); });
+    connect(CreateBut, &QPushButton::clicked, this, &SettingsWindow::create);
+    connect(CancelBut, &QPushButton::clicked, this, &QWidget::close);
+    showName();
+    // "willl" is the window's own first text, kept as it always read until
+    // the name is first edited; an enemy opened under another name shows
+    // the line the name gives.
+    if (settings_.name == palvorn::EnemySettings{}.name)
+        Instruct->setText(QStringLiteral("This program willl create the files Robot.8XP."));
 }
 
-void SettingsWindow::CharName_Change(const QString& text)
+palvorn::Enemy SettingsWindow::enemy() const
 {
-    enemy_.settings.name = fieldText(text);
-    Instruct->setText(instructionLine(text));
-    showProgramName();
+    palvorn::Enemy enemy = model_.enemy();
+    enemy.settings = settings_;
+    return enemy;
 }
 
-void SettingsWindow::txtMinHP_Change(const QString& text)
+QString SettingsWindow::createFolder() const
 {
-    enemy_.settings.minHP = fieldText(text);
+    const std::filesystem::path& file = model_.document().file;
+    return file.empty() ? platform::enemyFolder() : QString::fromStdU16String(file.parent_path().u16string());
 }
 
-void SettingsWindow::txtMaxHP_Change(const QString& text)
+void SettingsWindow::showName()
 {
-    enemy_.settings.maxHP = fieldText(text);
+    const std::string& name = settings_.name;
+    Instruct->setText(instructionLine(QString::fromStdString(name)));
+    const std::optional<std::string> program = palvorn::calculatorName(name);
+    const bool spaced = !name.empty() && (name.front() == ' ' || name.back() == ' ');
+    // Typed on the way to a longer name; Create refuses it as it stands.
+    ProgramName->setText(spaced    ? QStringLiteral("A name cannot start or end with a space")
+                         : program ? QStringLiteral("Calculator program: %1").arg(QString::fromStdString(*program))
+                                   : QStringLiteral("No calculator program name: start with a letter"));
+    widgets::setWarning(ProgramName, spaced || !program);
 }
 
-void SettingsWindow::txtRobotMoney_Change(const QString& text)
+void SettingsWindow::showMaxHPNote()
 {
-    enemy_.settings.money = fieldText(text);
+    // The file keeps the increment, not Max HP: it reopens as Min HP plus
+    // nine increments, which may not be what was typed.
+    const int minHP = palvorn::fieldValue(settings_.minHP);
+    const int maxHP = palvorn::fieldValue(settings_.maxHP);
+    const int increment = palvorn::hpIncrement(maxHP, minHP);
+    const std::optional<int> kept = maxHP > minHP ? palvorn::maxHPFor(minHP, increment) : std::nullopt;
+    const bool differs = kept && *kept != maxHP;
+    MaxHPNote->setText(differs ? QStringLiteral("Kept as %1 (Min HP + 9 \u00d7 %2)").arg(*kept).arg(increment)
+                               : QString());
+    MaxHPNote->setVisible(differs);
 }
 
-void SettingsWindow::cmbItem_Edit(const QString& text)
+void SettingsWindow::takeItemText(const QString& text)
 {
     // Typed text is the entry it names, ignoring case and spaces around it;
     // any other text gives no item.
-    enemy_.settings.itemText = text.toStdString();
-    enemy_.settings.item = palvorn::itemFromText(enemy_.settings.itemText);
+    settings_.itemText = text.toStdString();
+    settings_.item = palvorn::itemFromText(settings_.itemText);
     showItemNote();
 }
 
-void SettingsWindow::cmbItem_Choose(int position)
+void SettingsWindow::chooseItem(int position)
 {
     // From the list, or Enter and leaving the box picking the entry the
     // typed text names: either way that entry, as it reads in the list.
-    enemy_.settings.item = position;
-    enemy_.settings.itemText = cmbItem->itemText(position).toStdString();
+    settings_.item = position;
+    settings_.itemText = cmbItem->itemText(position).toStdString();
     showItemNote();
 }
 
 void SettingsWindow::showItemNote()
 {
-    const palvorn::EnemySettings& s = enemy_.settings;
-    if (s.item >= 0 || s.itemText == palvorn::kNoItemChosen) {
+    if (settings_.item >= 0 || settings_.itemText == palvorn::kNoItemChosen) {
         ItemNote->clear();
         ItemNote->hide();
         return;
     }
-    const QString text = QString::fromStdString(s.itemText).trimmed();
+    const QString text = QString::fromStdString(settings_.itemText).trimmed();
     ItemNote->setText(text.isEmpty() || text == QLatin1String(palvorn::kNoItemText.data())
                           ? QStringLiteral("The enemy leaves no item.")
                           : QStringLiteral("The enemy leaves no item: \"%1\" is not in the list.").arg(text));
     ItemNote->show();
 }
 
-void SettingsWindow::CancelBut_Click()
-{
-    close();
-}
-
 void SettingsWindow::showEnemyFolder()
 {
-    EnemyFolder->setText(QStringLiteral("Enemies go to: %1").arg(QDir::toNativeSeparators(platform::enemyFolder())));
+    EnemyFolder->setText(QStringLiteral("Enemies go to: %1").arg(QDir::toNativeSeparators(createFolder())));
 }
 
 bool SettingsWindow::mayReplace(const std::filesystem::path& target)
@@ -358,13 +355,15 @@ bool SettingsWindow::mayReplace(const std::filesystem::path& target)
                                 QStringLiteral("Replace"), QStringLiteral("Cancel")});
 }
 
-void SettingsWindow::CreateBut_Click()
+void SettingsWindow::create()
 {
+    const QString folder = createFolder();
+    const bool toEnemyFolder = model_.document().file.empty();
     showEnemyFolder();
-    const QString folder = platform::enemyFolder();
+    const palvorn::Enemy enemy = this->enemy();
     // The per-user folder is made by the first Create that writes into it;
     // a refused enemy leaves no trace.
-    if (!palvorn::checkEnemy(enemy_, palvorn::kWindowsFileNames)) {
+    if (toEnemyFolder && !palvorn::checkEnemy(enemy, palvorn::kWindowsFileNames)) {
         if (const QString reason = platform::makeEnemyFolder(); !reason.isEmpty()) {
             platform::warn(this, QStringLiteral("Create"), reason + QStringLiteral("\n\nThe build script was not started."));
             return;
@@ -375,7 +374,7 @@ void SettingsWindow::CreateBut_Click()
     const bool fresh = !sprites_;
     if (fresh) {
         sprites_ = new SpritesWindow;
-        connect(sprites_, &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
+        connect(sprites_.get(), &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
     }
     QString notStarted;
     QDateTime started;
@@ -385,46 +384,33 @@ void SettingsWindow::CreateBut_Click()
         notStarted = platform::startScript(platform::buildScript(), QString::fromStdString(name), folder, statusFile);
         return notStarted.toStdString();
     };
-    const palvorn::Replacing replacing{ownFile_, [this](const std::filesystem::path& target) {
+    const palvorn::Replacing replacing{model_.document().file, [this](const std::filesystem::path& target) {
                                            return mayReplace(target);
                                        }};
     const palvorn::CreateOutcome outcome =
-        palvorn::create(enemy_, std::filesystem::path(folder.toStdU16String()), start, replacing);
+        palvorn::create(enemy, std::filesystem::path(folder.toStdU16String()), start, replacing);
 
     using Status = palvorn::CreateOutcome::Status;
     const QString title = QString::fromStdString(outcome.title);
     const QString text = QString::fromStdString(outcome.text);
-    const auto dropFresh = [&] {
+    const bool written = outcome.status == Status::Written || outcome.status == Status::NotStarted ||
+                         outcome.status == Status::Started;
+    if (!written) {
         if (fresh)
-            delete sprites_.data();
-    };
-    switch (outcome.status) {
-    case Status::Refused:
-        dropFresh();
-        platform::warn(this, title, text, platform::Buttons::OkCancel);
+            sprites_.reset();
+        // NotReplaced: the user kept the other enemy's file, nothing was written.
+        if (outcome.status != Status::NotReplaced)
+            platform::warn(this, title, text,
+                           outcome.status == Status::Refused ? platform::Buttons::OkCancel : platform::Buttons::Ok);
         return;
-    case Status::NotReplaced:
-        dropFresh();
-        return;  // the user kept the other enemy's file: nothing was written
-    case Status::NotWritten:
-        dropFresh();
-        platform::warn(this, title, text);
-        return;
-    case Status::Written:
-        // No script was asked for; the window only shows what was written.
-        sprites_->showWritten(enemy_, outcome);
-        break;
-    case Status::NotStarted:
-        sprites_->showWritten(enemy_, outcome);
-        sprites_->showNotStarted(notStarted);
-        break;
-    case Status::Started:
-        sprites_->showWritten(enemy_, outcome);
-        sprites_->watchBuild(folder, QString::fromStdString(enemy_.settings.name), started);
-        break;
     }
-    ownFile_ = outcome.source;
-    emit created(enemy_, QString::fromStdU16String(outcome.source.u16string()));
+    sprites_->showWritten(enemy, outcome);
+    if (outcome.status == Status::NotStarted)
+        sprites_->showNotStarted(notStarted);
+    else if (outcome.status == Status::Started)
+        sprites_->watchBuild(folder, QString::fromStdString(enemy.settings.name), started);
+    model_.keepWritten(enemy, outcome.source);
+    showEnemyFolder();
     sprites_->show();
     sprites_->raise();
     sprites_->activateWindow();
@@ -436,11 +422,11 @@ void SettingsWindow::closeEvent(QCloseEvent* event)
 {
     // The working copy goes with the window; the Sprites window of its
     // enemy goes too.
-    closed_ = true;
     remembered::saveGeometry(this);
     if (sprites_)
         sprites_->close();
     QWidget::closeEvent(event);
+    emit closed();
 }
 
 void SettingsWindow::keyPressEvent(QKeyEvent* event)

@@ -1,94 +1,80 @@
 #pragma once
 // The settings window "Character Settings" ("CharSettings"): edits a working
-// copy of an enemy's settings and runs Create on that copy. The wizard's
-// "Finish" makes it with the enemy and the enemy's own file; a successful
-// write is handed back by `created`, which the wizard keeps in its enemy.
-// Closing it ("Cancel", the title bar, the wizard's "New") drops the edits
-// made since, and closes the Sprites window.
+// copy of the enemy's settings, never its sprites, and runs Create on the
+// model's enemy with them. The wizard's "Finish" makes it, a window of its
+// own that the wizard owns. Its fields are bound to the settings through
+// the value table. A successful Create makes the written settings the
+// model's; closing it ("Cancel", the title bar, the wizard's "New") drops
+// the edits made since, and closes the Sprites window.
 
-#include <QPointer>
+#include <QObject>
 #include <QWidget>
 #include <filesystem>
 
 #include "Enemy.h"
-#include "ValueLine.h"
+#include "OwnedWindow.h"
+#include "SpritesWindow.h"
 
 class QComboBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSlider;
-class SpritesWindow;
+class EnemyModel;
 
 class SettingsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Shows enemy's settings; ownFile is the NAME.asm it was opened from or
-    // last written to (empty for none), which Create replaces without asking.
-    explicit SettingsWindow(const palvorn::Enemy& enemy, const std::filesystem::path& ownFile,
-                            QWidget* parent = nullptr);
-    ~SettingsWindow() override;
+    // Shows model's settings; model must outlive it.
+    explicit SettingsWindow(EnemyModel& model, QWidget* parent = nullptr);
 
-    // The enemy as the window holds it: the settings as edited here.
-    const palvorn::Enemy& enemy() const { return enemy_; }
-    // The wizard's sprites changed; Create writes these from now on.
-    void setSprites(const std::array<palvorn::Sprite, palvorn::kPoses>& sprites);
+    // The settings as edited here.
+    const palvorn::EnemySettings& settings() const { return settings_; }
+    // The enemy Create writes: the model's sprites with these settings.
+    palvorn::Enemy enemy() const;
+    // Where Create writes: the folder the enemy was opened from or last
+    // written to, or the enemy folder for a new enemy.
+    QString createFolder() const;
 
     // The Sprites window of the last Create, or nullptr.
-    SpritesWindow* spritesWindow() const;
-    // Closed, and waiting for the event loop to delete it.
-    bool isClosed() const { return closed_; }
+    SpritesWindow* spritesWindow() const { return sprites_.get(); }
 
 public slots:
-    void CreateBut_Click();
+    void create();
 
 signals:
-    // Create wrote this enemy to file.
-    void created(const palvorn::Enemy& enemy, const QString& file);
     // "Ok" in the Sprites window: this enemy is done.
     void okClicked();
-
-private slots:
-    void CharName_Change(const QString& text);
-    void txtMinHP_Change(const QString& text);
-    void txtMaxHP_Change(const QString& text);
-    void txtRobotMoney_Change(const QString& text);
-    void cmbItem_Edit(const QString& text);
-    void cmbItem_Choose(int position);
-    void CancelBut_Click();
+    // Closed: the window is deleted as soon as the event loop comes to it.
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    struct SliderRow {
-        QSlider* slider;
-        QLabel* caption;
-        QString prefix;
-        int palvorn::EnemySettings::*value;
-    };
-
     void setUpNameRows();
     void setUpItemAndNumbers();
     void setUpSliders();
     void setUpInstructionAndButtons();
     void setUpTabOrder();
-    void connectControls();
+    void bindFields();
 
-    QSlider* addSlider(const char* sliderName, const char* captionName, palvorn::Field field);
-    void sliderMoved(const SliderRow& row);
-    void showProgramName();
+    void showName();
+    void showMaxHPNote();
     void showEnemyFolder();
     void showItemNote();
+    void takeItemText(const QString& text);
+    void chooseItem(int position);
     bool mayReplace(const std::filesystem::path& target);
 
-    palvorn::Enemy enemy_;             // the working copy
-    std::filesystem::path ownFile_;
-    QPointer<SpritesWindow> sprites_;
-    bool closed_ = false;
+    EnemyModel& model_;
+    palvorn::EnemySettings settings_;  // the working copy
+    OwnedWindow<SpritesWindow> sprites_;
+    // The context of the fields' connections: it goes with the window's
+    // data, before the base class hides the fields and they signal.
+    QObject bindings_;
 
     // Controls named as the tests find them (objectName is the same).
     QLineEdit* CharName = nullptr;
@@ -97,14 +83,9 @@ private:
     QLabel* ItemNote = nullptr;
     QLineEdit* txtMinHP = nullptr;
     QLineEdit* txtMaxHP = nullptr;
+    QLabel* MaxHPNote = nullptr;
     QLineEdit* txtRobotMoney = nullptr;
-    QSlider* UpDefSlider = nullptr;
-    QSlider* LowDefSlider = nullptr;
-    QSlider* UpAtkSlider = nullptr;
-    QSlider* LowAtkSlider = nullptr;
-    QSlider* SpecAtkSlider = nullptr;
-    QSlider* AtksSlider = nullptr;
-    QSlider* BlksSlider = nullptr;
+    QList<QWidget*> sliders_;  // in the window's order
     QLabel* Instruct = nullptr;
     QLabel* EnemyFolder = nullptr;
     QPushButton* CreateBut = nullptr;

@@ -99,10 +99,10 @@ SpritesWindow::SpritesWindow(QWidget* parent) : QWidget(parent)
     buildTimer_ = new QTimer(this);
     buildTimer_->setInterval(kBuildPollMs);
     connect(buildTimer_, &QTimer::timeout, this, &SpritesWindow::checkBuild);
-    connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::OkBut_Click);
-    connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::OpenFolderBut_Click);
-    connect(ExportBut, &QPushButton::clicked, this, &SpritesWindow::ExportBut_Click);
-    connect(SendBut, &QPushButton::clicked, this, &SpritesWindow::SendBut_Click);
+    connect(OkBut, &QPushButton::clicked, this, &SpritesWindow::finishEnemy);
+    connect(OpenFolderBut, &QPushButton::clicked, this, &SpritesWindow::openFolder);
+    connect(ExportBut, &QPushButton::clicked, this, &SpritesWindow::exportWritten);
+    connect(SendBut, &QPushButton::clicked, this, &SpritesWindow::sendProgram);
 
     resize(sizeHint().expandedTo(QSize(369, 207)));
     remembered::restoreGeometry(this);
@@ -197,7 +197,7 @@ void SpritesWindow::updateSendBut()
     SendBut->setEnabled(calclink::available() && !programFile_.isEmpty() && !sending_);
 }
 
-void SpritesWindow::SendBut_Click()
+void SpritesWindow::sendProgram()
 {
     if (sending_ || programFile_.isEmpty())
         return;
@@ -214,7 +214,7 @@ void SpritesWindow::showSent(bool, const QString& message)
     updateSendBut();
 }
 
-void SpritesWindow::OpenFolderBut_Click()
+void SpritesWindow::openFolder()
 {
     if (!platform::openFolder(writtenFolder_))
         platform::warn(this, QStringLiteral("Open Folder"),
@@ -222,7 +222,7 @@ void SpritesWindow::OpenFolderBut_Click()
                            .arg(QDir::toNativeSeparators(writtenFolder_)));
 }
 
-void SpritesWindow::ExportBut_Click()
+void SpritesWindow::exportWritten()
 {
     using exporting::Kind;
     QStringList filters;
@@ -244,7 +244,7 @@ void SpritesWindow::ExportBut_Click()
         platform::warn(this, QStringLiteral("Export"), message);
 }
 
-void SpritesWindow::OkBut_Click()
+void SpritesWindow::finishEnemy()
 {
     close();
     emit okClicked();

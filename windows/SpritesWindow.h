@@ -55,10 +55,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
-    void OkBut_Click();
-    void OpenFolderBut_Click();
-    void ExportBut_Click();
-    void SendBut_Click();
+    void finishEnemy();
+    void openFolder();
+    void exportWritten();
+    void sendProgram();
     void showSent(bool ok, const QString& message);
     void checkBuild();
     // The build's status lines, which a send's outcome joins below.

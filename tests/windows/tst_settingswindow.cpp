@@ -123,7 +123,7 @@ private slots:
 
 private:
     // The working copy the window edits.
-    const palvorn::EnemySettings& enemy() const { return settings_->enemy().settings; }
+    const palvorn::EnemySettings& enemy() const { return settings_->settings(); }
 
     std::unique_ptr<WizardWindow> wizard_;
     SettingsWindow* settings_ = nullptr;

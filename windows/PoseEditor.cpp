@@ -1,0 +1,410 @@
+#include "PoseEditor.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+
+#include "BattlePlayer.h"
+#include "ConversionControls.h"
+#include "EnemyModel.h"
+#include "Export.h"
+#include "Platform.h"
+#include "Remembered.h"
+#include "Rules.h"
+#include "SavePicture.h"
+#include "ScreenPreview.h"
+#include "SpriteOps.h"
+#include "SpriteView.h"
+#include "TakePicture.h"
+#include "Widgets.h"
+
+using widgets::poseName;
+
+namespace {
+
+const QString kPictureFolderKey = QStringLiteral("pictures/folder");
+
+// The marks moved with their sprite by op, or none when there were none.
+template <class Op>
+palvorn::PoseState transformed(palvorn::PoseState state, Op op)
+{
+    state.sprite = op(state.sprite);
+    if (!state.marked.isEmpty())
+        state.marked = op(state.marked);
+    return state;
+}
+
+}  // namespace
+
+PoseEditor::PoseEditor(EnemyModel& model, QWidget* window) : QObject(window), model_(model), window_(window)
+{
+    setUpControls();
+    setUpLayout();
+    setUpConnections();
+}
+
+void PoseEditor::setUpControls()
+{
+    using widgets::button;
+    using widgets::kSmallButtonWidth;
+    PictureBox = new SpriteView(window_);
+    PictureBox->setObjectName(QStringLiteral("Sprite"));
+    SizeLbl = widgets::label(window_, "SizeLbl", QStringLiteral("Size:"));
+    SizeLbl->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    SpriteNote = widgets::label(window_, "SpriteNote", QString());
+    SpriteNote->setWordWrap(true);
+    SpriteNote->setMinimumHeight(SpriteNote->fontMetrics().lineSpacing() * 2);
+    SpriteNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Screen = new ScreenPreview(window_);
+    ScreenNote = widgets::label(window_, "ScreenNote", QString());
+    ScreenNote->setWordWrap(true);
+    ScreenNote->setFixedWidth(Screen->width());
+    // Room for the longest note kept whether or not one is shown, so that the
+    // layout never has to find it while the window is at its smallest.
+    ScreenNote->setMinimumHeight(ScreenNote->fontMetrics().lineSpacing() * 3);
+    ScreenNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // Up to the largest side a sprite has; the area is bounded as a picture's.
+    // A step without a sprite shows no size; setting one makes a blank sprite.
+    const auto makeSide = [this](const char* name, const QString& tip) {
+        auto* side = new QSpinBox(window_);
+        side->setObjectName(QLatin1String(name));
+        side->setRange(0, palvorn::Sprite::kMaxSide);
+        side->setSpecialValueText(QStringLiteral("-"));
+        // One change per value typed and confirmed, not one per digit.
+        side->setKeyboardTracking(false);
+        side->setToolTip(tip);
+        return side;
+    };
+    SpriteWidth = makeSide("SpriteWidth", QStringLiteral("Width in pixels: grows with clear pixels at the right, or crops there"));
+    TimesLbl = widgets::label(window_, "TimesLbl", QStringLiteral("x"));
+    SpriteHeight = makeSide("SpriteHeight", QStringLiteral("Height in pixels: grows with clear pixels at the bottom, or crops there"));
+    TrimBut = button(window_, "TrimBut", QStringLiteral("Trim"), kSmallButtonWidth);
+    FlipHBut = button(window_, "FlipHBut", QStringLiteral("Flip H"), kSmallButtonWidth);
+    FlipHBut->setToolTip(QStringLiteral("Flip left to right"));
+    FlipVBut = button(window_, "FlipVBut", QStringLiteral("Flip V"), kSmallButtonWidth);
+    FlipVBut->setToolTip(QStringLiteral("Flip top to bottom"));
+    InvertBut = button(window_, "InvertBut", QStringLiteral("Invert"), kSmallButtonWidth);
+    InvertBut->setToolTip(QStringLiteral("Swap set and clear pixels"));
+    CopyFrom = new QComboBox(window_);
+    CopyFrom->setObjectName(QStringLiteral("CopyFrom"));
+    CopyFrom->setToolTip(QStringLiteral("Copy another step's sprite into this one"));
+    SavePoseBut = button(window_, "SavePoseBut", QStringLiteral("Save Picture..."), 2 * widgets::kButtonWidth);
+    Conversion = new ConversionControls(model_, window_);
+    Battle = new BattlePlayer(Screen, window_);
+    Battle->setFixedWidth(Screen->width());
+}
+
+void PoseEditor::setUpLayout()
+{
+    // At the left the picture box, under it its size and shape tools and its
+    // note; at the right the size, the calculator screen, how the picture is
+    // converted, then copying and saving the sprite.
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(SpriteWidth);
+    tools->addWidget(TimesLbl);
+    tools->addWidget(SpriteHeight);
+    tools->addSpacing(6);
+    for (QWidget* tool : {TrimBut, FlipHBut, FlipVBut, InvertBut})
+        tools->addWidget(tool);
+    tools->addStretch(1);
+    auto* pictureColumn = new QVBoxLayout;
+    pictureColumn->addWidget(PictureBox, 1);
+    pictureColumn->addLayout(tools);
+    pictureColumn->addWidget(SpriteNote);
+    auto* screenColumn = new QVBoxLayout;
+    for (QWidget* item : std::initializer_list<QWidget*>{SizeLbl, Screen, Battle, ScreenNote})
+        screenColumn->addWidget(item);
+    screenColumn->addLayout(Conversion->layout());
+    screenColumn->addStretch(1);
+    screenColumn->addWidget(CopyFrom);
+    screenColumn->addWidget(SavePoseBut, 0, Qt::AlignRight);
+    auto* top = new QHBoxLayout;
+    layout_ = top;
+    top->addLayout(pictureColumn, 1);
+    top->addLayout(screenColumn);
+}
+
+void PoseEditor::setUpConnections()
+{
+    connect(&model_, &EnemyModel::poseChanged, this, &PoseEditor::followModel);
+    connect(PictureBox, &SpriteView::scaleTextChanged, this, &PoseEditor::showSpriteNote);
+    connect(PictureBox, &SpriteView::noteChanged, this, &PoseEditor::showSpriteNote);
+    connect(Screen, &ScreenPreview::noteChanged, ScreenNote, &QLabel::setText);
+    connect(SpriteWidth, &QSpinBox::valueChanged, this, &PoseEditor::changeSize);
+    connect(SpriteHeight, &QSpinBox::valueChanged, this, &PoseEditor::changeSize);
+    connect(TrimBut, &QPushButton::clicked, this, &PoseEditor::trim);
+    connect(FlipHBut, &QPushButton::clicked, this, &PoseEditor::flipLeftRight);
+    connect(FlipVBut, &QPushButton::clicked, this, &PoseEditor::flipTopBottom);
+    connect(InvertBut, &QPushButton::clicked, this, &PoseEditor::invert);
+    connect(CopyFrom, &QComboBox::currentIndexChanged, this, &PoseEditor::copyFrom);
+    connect(SavePoseBut, &QPushButton::clicked, this, &PoseEditor::savePicture);
+    connect(PictureBox, &SpriteView::strokeStarted, this, &PoseEditor::startStroke);
+    connect(PictureBox, &SpriteView::strokeMoved, this, &PoseEditor::continueStroke);
+    connect(PictureBox, &SpriteView::strokeEnded, this, &PoseEditor::endStroke);
+    connect(PictureBox, &SpriteView::shiftRequested, this, &PoseEditor::shift);
+}
+
+void PoseEditor::showPose(int pose)
+{
+    pose_ = pose;
+    SizeLbl->setText(QStringLiteral("Size: ") + QString::number(model_.spriteSize(pose_)));
+    showSprite();
+    showEditControls();
+}
+
+void PoseEditor::followModel(int pose)
+{
+    // A live edit repaints only what it changes; the window shows a done
+    // change's pose itself.
+    if (model_.isLive() && pose == pose_)
+        showSprite();
+}
+
+void PoseEditor::showSprite()
+{
+    const palvorn::Enemy& enemy = model_.enemy();
+    const auto index = static_cast<std::size_t>(pose_);
+    PictureBox->setSprite(enemy.sprites.at(index), model_.document().marked.at(index));
+    Screen->setScene(enemy.sprites.at(index), enemy.sprites[0]);
+    Battle->setEnemy(enemy);
+    showSpriteNote();
+}
+
+void PoseEditor::showSpriteNote()
+{
+    const int size = model_.spriteSize(pose_);
+    const bool tooLarge = size > palvorn::kSizeLimit;
+    if (tooLarge) {
+        SpriteNote->setText(QStringLiteral("Too large: this sprite packs into %1 bytes, over the limit of %2. "
+                                           "Take a smaller picture to go on.")
+                                .arg(size)
+                                .arg(palvorn::kSizeLimit));
+    } else {
+        QStringList lines;
+        if (!PictureBox->scaleText().isEmpty())
+            lines << QStringLiteral("As it will be packed, %1.").arg(PictureBox->scaleText());
+        if (!PictureBox->note().isEmpty())
+            lines << PictureBox->note();
+        SpriteNote->setText(lines.join(QLatin1Char(' ')));
+    }
+    widgets::setWarning(SpriteNote, tooLarge);
+}
+
+void PoseEditor::showEditControls()
+{
+    Conversion->showPose(pose_);
+    const palvorn::PoseState pose = current();
+    const bool hasSprite = !pose.sprite.isEmpty();
+    for (QSpinBox* side : {SpriteWidth, SpriteHeight}) {
+        const QSignalBlocker block(side);
+        side->setMinimum(hasSprite ? 1 : 0);
+        side->setValue(side == SpriteWidth ? pose.sprite.width() : pose.sprite.height());
+    }
+    const palvorn::PixelRect bounds = palvorn::setBounds(pose.sprite);
+    const bool trimmed = bounds == palvorn::PixelRect{0, 0, pose.sprite.width(), pose.sprite.height()};
+    TrimBut->setEnabled(hasSprite && !bounds.isEmpty() && !trimmed);
+    TrimBut->setToolTip(!hasSprite         ? QStringLiteral("Remove clear rows and columns at the edges")
+                        : bounds.isEmpty() ? QStringLiteral("Nothing to trim: no pixel is set")
+                        : trimmed          ? QStringLiteral("Nothing to trim: no clear row or column at the edges")
+                                           : QStringLiteral("Remove clear rows and columns at the edges"));
+    for (QPushButton* button : {FlipHBut, FlipVBut, InvertBut, SavePoseBut})
+        button->setEnabled(hasSprite);
+    SavePoseBut->setToolTip(hasSprite ? QStringLiteral("Save this sprite as a black and white PNG picture")
+                                      : QStringLiteral("No sprite to save in this step"));
+    showCopyChoices();
+}
+
+void PoseEditor::showCopyChoices()
+{
+    const QSignalBlocker block(CopyFrom);
+    CopyFrom->clear();
+    CopyFrom->addItem(QStringLiteral("Copy from\u2026"));
+    auto* items = qobject_cast<QStandardItemModel*>(CopyFrom->model());
+    bool any = false;
+    for (int pose = 0; pose < palvorn::kPoses; ++pose) {
+        if (pose == pose_)
+            continue;
+        CopyFrom->addItem(poseName(pose), pose);
+        const bool has = model_.spriteSize(pose) > 0;
+        items->item(CopyFrom->count() - 1)->setEnabled(has);
+        any = any || has;
+    }
+    CopyFrom->setEnabled(any);
+}
+
+palvorn::PoseState PoseEditor::current() const
+{
+    return model_.pose(pose_);
+}
+
+void PoseEditor::change(const QString& name, palvorn::PoseState after)
+{
+    model_.changePose(pose_, name, std::move(after));
+}
+
+void PoseEditor::changeSize()
+{
+    palvorn::PoseState pose = current();
+    int width = SpriteWidth->value();
+    int height = SpriteHeight->value();
+    if (pose.sprite.isEmpty()) {
+        // A blank sprite to draw on: square until the other side is set.
+        width = width ? width : height;
+        height = height ? height : width;
+    }
+    if (width == 0 || height == 0 || (width == pose.sprite.width() && height == pose.sprite.height())) {
+        showEditControls();
+        return;
+    }
+    if (qint64(width) * height > kMaxPicturePixels) {
+        platform::warn(window_, widgets::caption(),
+                       QStringLiteral("A sprite of %1 x %2 pixels is too large: Width times Height may be at most %3 "
+                                      "pixels (%4 x %4).")
+                           .arg(width)
+                           .arg(height)
+                           .arg(kMaxPicturePixels)
+                           .arg(kMaxPictureSide));
+        showEditControls();
+        return;
+    }
+    pose = transformed(std::move(pose),
+                       [width, height](const palvorn::Sprite& s) { return palvorn::resized(s, width, height); });
+    change(QStringLiteral("Size %1 x %2 for %3").arg(width).arg(height).arg(poseName(pose_)), std::move(pose));
+}
+
+void PoseEditor::trim()
+{
+    const palvorn::PoseState pose = current();
+    const palvorn::PixelRect bounds = palvorn::setBounds(pose.sprite);
+    if (bounds.isEmpty())
+        return;  // a blank sprite keeps its size: trimming would leave nothing to draw on
+    change(QStringLiteral("Trim %1").arg(poseName(pose_)),
+           transformed(pose, [&bounds](const palvorn::Sprite& s) { return palvorn::cropped(s, bounds); }));
+}
+
+void PoseEditor::flipLeftRight()
+{
+    if (!current().sprite.isEmpty())
+        change(QStringLiteral("Flip %1 left to right").arg(poseName(pose_)),
+               transformed(current(), palvorn::flippedLeftRight));
+}
+
+void PoseEditor::flipTopBottom()
+{
+    if (!current().sprite.isEmpty())
+        change(QStringLiteral("Flip %1 top to bottom").arg(poseName(pose_)),
+               transformed(current(), palvorn::flippedTopBottom));
+}
+
+void PoseEditor::invert()
+{
+    palvorn::PoseState pose = current();
+    if (pose.sprite.isEmpty())
+        return;
+    pose.sprite = palvorn::inverted(pose.sprite);
+    // The marks flag dark pixels left clear; inverted, those are set, and
+    // the clear ones were never dark: no mark means anything any more.
+    pose.marked = {};
+    change(QStringLiteral("Invert %1").arg(poseName(pose_)), std::move(pose));
+}
+
+void PoseEditor::shift(int dx, int dy)
+{
+    if (current().sprite.isEmpty())
+        return;
+    const char* way = dx < 0 ? "left" : dx > 0 ? "right" : dy < 0 ? "up" : "down";
+    change(QStringLiteral("Shift %1 %2").arg(poseName(pose_), QLatin1String(way)),
+           transformed(current(), [dx, dy](const palvorn::Sprite& s) { return palvorn::shifted(s, dx, dy); }));
+}
+
+void PoseEditor::copyFrom(int index)
+{
+    const QVariant data = CopyFrom->itemData(index);
+    {
+        const QSignalBlocker block(CopyFrom);
+        CopyFrom->setCurrentIndex(0);  // a command, not a choice that stays
+    }
+    const int from = data.isValid() ? data.toInt() : -1;
+    if (from < 0 || from >= palvorn::kPoses || from == pose_ || model_.spriteSize(from) == 0)
+        return;
+    change(QStringLiteral("Copy %1 into %2").arg(poseName(from), poseName(pose_)), model_.pose(from));
+}
+
+void PoseEditor::startStroke(QPoint pixel, bool set)
+{
+    if (current().sprite.isEmpty())
+        return;  // the size boxes make a sprite to draw on
+    model_.beginLive(pose_, QStringLiteral("%1 on %2").arg(set ? QStringLiteral("Draw") : QStringLiteral("Erase"),
+                                                            poseName(pose_)),
+                      this);
+    strokeSets_ = set;
+    strokeFrom_ = strokeLast_ = pixel;
+    palvorn::PoseState pose = current();
+    palvorn::drawLine(pose.sprite, pixel.x(), pixel.y(), pixel.x(), pixel.y(), set);
+    model_.updateLive(std::move(pose));
+}
+
+bool PoseEditor::strokeGoesOn() const
+{
+    return model_.isLive() && model_.liveTag() == this && model_.livePose() == pose_;
+}
+
+void PoseEditor::continueStroke(QPoint pixel, bool straight)
+{
+    if (!strokeGoesOn())
+        return;  // the stroke was ended by another change
+    if (pixel == strokeLast_ && !straight)
+        return;
+    palvorn::PoseState pose = current();
+    QString name;
+    if (straight) {
+        // One straight line from where the stroke began, in place of what it drew.
+        pose.sprite = model_.liveBefore().sprite;
+        palvorn::drawLine(pose.sprite, strokeFrom_.x(), strokeFrom_.y(), pixel.x(), pixel.y(), strokeSets_);
+        name = QStringLiteral("%1 on %2").arg(strokeSets_ ? QStringLiteral("Line") : QStringLiteral("Erase line"),
+                                              poseName(pose_));
+    } else {
+        // From the last point reported, so that a fast move leaves no gap.
+        palvorn::drawLine(pose.sprite, strokeLast_.x(), strokeLast_.y(), pixel.x(), pixel.y(), strokeSets_);
+    }
+    strokeLast_ = pixel;
+    model_.updateLive(std::move(pose), name);
+}
+
+void PoseEditor::endStroke()
+{
+    if (strokeGoesOn())
+        model_.commitLive();
+}
+
+void PoseEditor::savePicture()
+{
+    const palvorn::Sprite& sprite = model_.enemy().sprites.at(static_cast<std::size_t>(pose_));
+    if (sprite.isEmpty())
+        return;
+    QString name = poseName(pose_);
+    name.replace(QLatin1Char(' '), QLatin1Char('-'));
+    const QString folder = remembered::value(kPictureFolderKey).toString();
+    platform::SaveFileRequest request{QStringLiteral("Save the %1 sprite as a picture").arg(poseName(pose_)),
+                                      folder.isEmpty() ? name + QStringLiteral(".png")
+                                                       : QDir(folder).filePath(name + QStringLiteral(".png")),
+                                      QStringLiteral("PNG pictures (*.png)"), QStringLiteral("png"), QString()};
+    const QString file = platform::saveFile(window_, request);
+    if (file.isEmpty())
+        return;  // cancelled
+    if (const QString error = exporting::saveWhole(file, spritePng(sprite)); !error.isEmpty()) {
+        platform::warn(window_, widgets::caption(),
+                       QStringLiteral("The picture could not be saved to \"%1\": %2")
+                           .arg(QDir::toNativeSeparators(file), error));
+        return;
+    }
+    remembered::setValue(kPictureFolderKey, QFileInfo(file).absolutePath());
+}
