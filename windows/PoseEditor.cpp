@@ -1,5 +1,7 @@
 #include "PoseEditor.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -20,6 +22,7 @@
 #include "Rules.h"
 #include "SavePicture.h"
 #include "ScreenPreview.h"
+#include "PictureSteps.h"
 #include "SpriteOps.h"
 #include "SpriteView.h"
 #include "TakePicture.h"
@@ -39,6 +42,27 @@ palvorn::PoseState transformed(palvorn::PoseState state, Op op)
     if (!state.marked.isEmpty())
         state.marked = op(state.marked);
     return state;
+}
+
+// The pose after a picture step (PictureSteps.h) on its sprite and marks.
+palvorn::PoseState stepped(palvorn::PoseState state, palvorn::MarkedSprite (*step)(const palvorn::MarkedSprite&))
+{
+    palvorn::MarkedSprite done = step({std::move(state.sprite), std::move(state.marked)});
+    state.sprite = std::move(done.sprite);
+    state.marked = std::move(done.marked);
+    return state;
+}
+
+// Whether picture has a pure black pixel: without one, a picture starts at
+// Threshold (TakePicture.h), and the note says why for as long as it stays there.
+bool anyPureBlack(const palvorn::GreyPicture& picture)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        const std::uint16_t* row = picture.row(y);
+        if (std::find(row, row + picture.width(), palvorn::GreyPicture::kBlack) != row + picture.width())
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -191,11 +215,25 @@ void PoseEditor::showSpriteNote()
         QStringList lines;
         if (!PictureBox->scaleText().isEmpty())
             lines << QStringLiteral("As it will be packed, %1.").arg(PictureBox->scaleText());
+        if (const QString start = startNote(); !start.isEmpty())
+            lines << start;
         if (!PictureBox->note().isEmpty())
             lines << PictureBox->note();
         SpriteNote->setText(lines.join(QLatin1Char(' ')));
     }
     widgets::setWarning(SpriteNote, tooLarge);
+}
+
+QString PoseEditor::startNote()
+{
+    const palvorn::PoseSource source = current().source;
+    if (!source.picture || source.conversion.mode != palvorn::ConvertMode::Threshold)
+        return {};
+    if (blackChecked_.lock() != source.picture) {
+        blackChecked_ = source.picture;
+        blackFound_ = anyPureBlack(*source.picture);
+    }
+    return blackFound_ ? QString() : QString::fromLatin1(kThresholdNote).arg(source.conversion.threshold);
 }
 
 void PoseEditor::showEditControls()
@@ -206,15 +244,16 @@ void PoseEditor::showEditControls()
     for (QSpinBox* side : {SpriteWidth, SpriteHeight}) {
         const QSignalBlocker block(side);
         side->setMinimum(hasSprite ? 1 : 0);
+        // "-" stands for no sprite (0) only: a side of 1 shows as 1.
+        side->setSpecialValueText(hasSprite ? QString() : QStringLiteral("-"));
         side->setValue(side == SpriteWidth ? pose.sprite.width() : pose.sprite.height());
     }
-    const palvorn::PixelRect bounds = palvorn::setBounds(pose.sprite);
-    const bool trimmed = bounds == palvorn::PixelRect{0, 0, pose.sprite.width(), pose.sprite.height()};
-    TrimBut->setEnabled(hasSprite && !bounds.isEmpty() && !trimmed);
-    TrimBut->setToolTip(!hasSprite         ? QStringLiteral("Remove clear rows and columns at the edges")
-                        : bounds.isEmpty() ? QStringLiteral("Nothing to trim: no pixel is set")
-                        : trimmed          ? QStringLiteral("Nothing to trim: no clear row or column at the edges")
-                                           : QStringLiteral("Remove clear rows and columns at the edges"));
+    const bool trims = palvorn::trimChanges(pose.sprite);
+    TrimBut->setEnabled(trims);
+    TrimBut->setToolTip(!hasSprite || trims ? QStringLiteral("Remove clear rows and columns at the edges")
+                        : palvorn::setBounds(pose.sprite).isEmpty()
+                            ? QStringLiteral("Nothing to trim: no pixel is set")
+                            : QStringLiteral("Nothing to trim: no clear row or column at the edges"));
     for (QPushButton* button : {FlipHBut, FlipVBut, InvertBut, SavePoseBut})
         button->setEnabled(hasSprite);
     SavePoseBut->setToolTip(hasSprite ? QStringLiteral("Save this sprite as a black and white PNG picture")
@@ -282,38 +321,28 @@ void PoseEditor::changeSize()
 
 void PoseEditor::trim()
 {
-    const palvorn::PoseState pose = current();
-    const palvorn::PixelRect bounds = palvorn::setBounds(pose.sprite);
-    if (bounds.isEmpty())
-        return;  // a blank sprite keeps its size: trimming would leave nothing to draw on
-    change(QStringLiteral("Trim %1").arg(poseName(pose_)),
-           transformed(pose, [&bounds](const palvorn::Sprite& s) { return palvorn::cropped(s, bounds); }));
+    if (palvorn::trimChanges(current().sprite))
+        change(QStringLiteral("Trim %1").arg(poseName(pose_)), stepped(current(), palvorn::trimStep));
 }
 
 void PoseEditor::flipLeftRight()
 {
     if (!current().sprite.isEmpty())
         change(QStringLiteral("Flip %1 left to right").arg(poseName(pose_)),
-               transformed(current(), palvorn::flippedLeftRight));
+               stepped(current(), palvorn::flipLeftRightStep));
 }
 
 void PoseEditor::flipTopBottom()
 {
     if (!current().sprite.isEmpty())
         change(QStringLiteral("Flip %1 top to bottom").arg(poseName(pose_)),
-               transformed(current(), palvorn::flippedTopBottom));
+               stepped(current(), palvorn::flipTopBottomStep));
 }
 
 void PoseEditor::invert()
 {
-    palvorn::PoseState pose = current();
-    if (pose.sprite.isEmpty())
-        return;
-    pose.sprite = palvorn::inverted(pose.sprite);
-    // The marks flag dark pixels left clear; inverted, those are set, and
-    // the clear ones were never dark: no mark means anything any more.
-    pose.marked = {};
-    change(QStringLiteral("Invert %1").arg(poseName(pose_)), std::move(pose));
+    if (!current().sprite.isEmpty())
+        change(QStringLiteral("Invert %1").arg(poseName(pose_)), stepped(current(), palvorn::invertStep));
 }
 
 void PoseEditor::shift(int dx, int dy)

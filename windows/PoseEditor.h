@@ -8,6 +8,7 @@
 // reach each of them.
 
 #include <QPoint>
+#include <memory>
 #include <QObject>
 
 #include "History.h"
@@ -63,6 +64,9 @@ private:
     // The conversion, size and shape controls as the pose is.
     void showEditControls();
     void showCopyChoices();
+    // Why the pose is at Threshold when its picture has no pure black, as
+    // the picture was taken in; empty otherwise.
+    QString startNote();
 
     palvorn::PoseState current() const;
     void change(const QString& name, palvorn::PoseState after);
@@ -75,6 +79,9 @@ private:
     QPoint strokeFrom_;  // in sprite pixels
     QPoint strokeLast_;
     bool strokeSets_ = true;
+    // The last picture checked for pure black, and what was found.
+    std::weak_ptr<const palvorn::GreyPicture> blackChecked_;
+    bool blackFound_ = false;
 
     SpriteView* PictureBox = nullptr;  // objectName "Sprite"
     QLabel* SizeLbl = nullptr;
