@@ -45,6 +45,8 @@ private slots:
     void croppedOutside();
     void lines_data();
     void lines();
+    void byteWiseMatchesPixelWise_data();
+    void byteWiseMatchesPixelWise();
 };
 
 void TestSpriteOps::operations_data()
@@ -161,6 +163,56 @@ void TestSpriteOps::lines()
     Sprite drawn = start;
     palvorn::drawLine(drawn, line[0], line[1], line[2], line[3], set);
     QVERIFY2(drawn == expected, qPrintable(rowsOf(drawn) + QStringLiteral("expected ") + rowsOf(expected)));
+}
+
+void TestSpriteOps::byteWiseMatchesPixelWise_data()
+{
+    // Widths around the byte edges, where the steps move bits across bytes.
+    QTest::addColumn<int>("width");
+    for (int width : {1, 3, 7, 8, 9, 15, 16, 17, 31, 63, 100})
+        QTest::newRow(qPrintable(QStringLiteral("width %1").arg(width))) << width;
+}
+
+void TestSpriteOps::byteWiseMatchesPixelWise()
+{
+    // Every step against its meaning, pixel by pixel, on a scattered sprite.
+    QFETCH(int, width);
+    const int height = 5;
+    Sprite s(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            s.setPixel(x, y, (x * 7 + y * 13 + x * y) % 5 < 2);
+    const auto check = [&](const Sprite& got, int w, int h, auto from) {
+        Sprite want(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                want.setPixel(x, y, from(x, y));
+        QVERIFY2(got == want, qPrintable(rowsOf(got) + rowsOf(want)));
+    };
+    check(palvorn::flippedLeftRight(s), width, height, [&](int x, int y) { return s.pixel(width - 1 - x, y); });
+    check(palvorn::flippedTopBottom(s), width, height, [&](int x, int y) { return s.pixel(x, height - 1 - y); });
+    for (int dx : {-9, -1, 1, 3, 8, 13})
+        check(palvorn::shifted(s, dx, 2), width, height, [&](int x, int y) {
+            return s.pixel(((x - dx) % width + width) % width, (y + height - 2) % height);
+        });
+    for (int left : {0, 1, 5})
+        if (left < width)
+            check(palvorn::cropped(s, {left, 1, width - left, 3}), width - left, 3,
+                  [&](int x, int y) { return s.pixel(x + left, y + 1); });
+    check(palvorn::resized(s, width + 5, height - 1), width + 5, height - 1,
+          [&](int x, int y) { return s.pixel(x, y); });
+    check(palvorn::resized(s, (width + 1) / 2, height + 2), (width + 1) / 2, height + 2,
+          [&](int x, int y) { return s.pixel(x, y); });
+    const PixelRect bounds = palvorn::setBounds(s);
+    int left = width, right = -1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (s.pixel(x, y)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    QCOMPARE(bounds.left, left);
+    QCOMPARE(bounds.width, right - left + 1);
 }
 
 QTEST_APPLESS_MAIN(TestSpriteOps)
