@@ -206,16 +206,19 @@ void PoseEditor::showSpriteNote()
 {
     const int size = model_.spriteSize(pose_);
     const bool tooLarge = size > palvorn::kSizeLimit;
+    const QString start = startNote();
     if (tooLarge) {
+        // Why the picture is at Threshold still counts once it is fitted.
         SpriteNote->setText(QStringLiteral("Too large: this sprite packs into %1 bytes, over the limit of %2. "
-                                           "Take a smaller picture to go on.")
+                                           "Take a smaller picture to go on.%3")
                                 .arg(size)
-                                .arg(palvorn::kSizeLimit));
+                                .arg(palvorn::kSizeLimit)
+                                .arg(start.isEmpty() ? QString() : QLatin1Char(' ') + start));
     } else {
         QStringList lines;
         if (!PictureBox->scaleText().isEmpty())
             lines << QStringLiteral("As it will be packed, %1.").arg(PictureBox->scaleText());
-        if (const QString start = startNote(); !start.isEmpty())
+        if (!start.isEmpty())
             lines << start;
         if (!PictureBox->note().isEmpty())
             lines << PictureBox->note();
