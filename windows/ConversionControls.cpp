@@ -157,8 +157,8 @@ void ConversionControls::showScaleControls(const palvorn::PoseState& state)
                                  .arg(*fits));
     bool anyOther = false;
     for (int pose = 0; pose < palvorn::kPoses; ++pose) {
-        const palvorn::PoseState other = model_.pose(pose);
-        anyOther = anyOther || (pose != pose_ && other.source.picture && other.source.conversion != conversion);
+        const palvorn::PoseSource& other = model_.document().sources.at(std::size_t(pose));
+        anyOther = anyOther || (pose != pose_ && other.picture && other.conversion != conversion);
     }
     ApplyAllBut->setEnabled(hasPicture && anyOther);
     ApplyAllBut->setToolTip(!hasPicture ? noPicture

@@ -59,6 +59,7 @@ private slots:
     void scaleReconverts_data();
     void scaleReconverts();
     void heldKeyIsOneStep();
+    void wheelTurnIsOneStep();
     void scaleNeedsAPicture();
     void fit_data();
     void fit();
@@ -159,6 +160,27 @@ void TestWizardScale::heldKeyIsOneStep()
     click("UndoBut");
     QCOMPARE(wizard_->document(), before);
     QCOMPARE(box->value(), 100);
+}
+
+void TestWizardScale::wheelTurnIsOneStep()
+{
+    const auto picture = discPicture(80, 80);
+    wizard_->takeIn(taken(picture, {ConvertMode::Threshold}));
+    const std::size_t steps = wizard_->history().size();
+    QSpinBox* box = scaleBox();
+    box->setFocus();
+    const QPoint at = box->rect().center();
+    for (int notch = 0; notch < 3; ++notch) {
+        QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(box, &wheel);
+    }
+    QCOMPARE(box->value(), 97);
+    QCOMPARE(sprite(0), palvorn::convert(*picture, {ConvertMode::Threshold, 50, 97}).sprite);
+    QCOMPARE(wizard_->history().size(), steps);
+    // The turn ends when the wheel rests.
+    QTRY_COMPARE(wizard_->history().size(), steps + 1);
+    QCOMPARE(undoName(), QStringLiteral("Undo: Scale 97 % for normal"));
 }
 
 void TestWizardScale::scaleNeedsAPicture()
