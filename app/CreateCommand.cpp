@@ -10,6 +10,7 @@
 #include "Folders.h"
 #include "PictureSteps.h"
 #include "Rules.h"
+#include "Scale.h"
 #include "ScriptRunner.h"
 #include "Subcommand.h"
 #include "TakePicture.h"
@@ -85,18 +86,30 @@ QList<QCommandLineOption> options()
                 list.append(option("--max-hp", "", n));
         }
     list.append(option("--convert",
-                            "how each picture becomes its sprite: exact (the default: only\n"
-                            "opaque pure black is set), threshold (darker than --threshold),\n"
-                            "floyd-steinberg, atkinson or ordered (dithers around it); all\n"
-                            "but exact need a picture of at most " + std::to_string(kMaxKeptPixels) + " pixels",
+                            "how every picture becomes its sprite: exact (only opaque pure\n"
+                            "black is set), threshold (darker than --threshold),\n"
+                            "floyd-steinberg, atkinson or ordered (dithers around it); left\n"
+                            "out, each picture keeps the conversion it starts with: exact\n"
+                            "when it has pure black, else threshold at " +
+                                std::to_string(palvorn::kDefaultThreshold) + " (and always for\n"
+                            "JPEG and WebP)",
                             q(modeWords("|"))));
     list.append(option("--threshold",
                             "percent of full brightness, " + rangeText({palvorn::kMinThreshold, palvorn::kMaxThreshold}) +
                                 "; " + std::to_string(palvorn::kDefaultThreshold) + " when left out",
                             n));
+    list.append(option("--scale", "percent of each picture's size it is shrunk to (area averaged)\n"
+                                  "before the steps below, " + rangeText({palvorn::kMinScale, palvorn::kMaxScale}) +
+                                      "; " + std::to_string(palvorn::kMaxScale) + " when left out",
+                       QStringLiteral("PERCENT")));
+    list.append(option("--fit", "each picture at the largest scale whose sprite packs into " +
+                                    std::to_string(palvorn::kSizeLimit) + "\n"
+                                    "bytes; refused with --scale, and for a picture too large\n"
+                                    "even at " + std::to_string(palvorn::kMinScale) + " %"));
     list.append(option("--invert", "swap set and clear pixels; --flip-h flips left to right,\n"
                                         "--flip-v top to bottom, --trim removes clear rows and columns at\n"
-                                        "the edges; applied to all five pictures in the order convert,\n"
+                                        "the edges; each picture is scaled first (--scale, --fit), then\n"
+                                        "these steps are done in the order convert,\n"
                                         "invert, flip-h, flip-v, trim"));
     for (const char* flip : {"--flip-h", "--flip-v", "--trim"})
         list.append(option(flip, ""));
@@ -138,19 +151,33 @@ std::string refusedInput(const palvorn::Subject& subject, const QStringList& pic
 // will be clear, a picture with no set pixel. Said once every check passed.
 using Notes = std::vector<std::string>;
 
+// How create scales and converts each picture: the options given, or what
+// each picture starts with when --convert is left out.
+struct PoseSteps {
+    palvorn::PictureSteps steps;
+    bool convertGiven = false;  // --convert given: every picture gets it
+    bool fit = false;           // --fit: each picture's own largest scale that fits
+};
+
 // Takes a picture's steps into pose i of enemy; 0 when kept, else the refusal.
 int keepPose(palvorn::Enemy& enemy, int i, const TakenPicture& taken, const QString& picture,
-             const palvorn::PictureSteps& steps, Notes& notes)
+             const PoseSteps& asked, Notes& notes)
 {
-    if (steps.conversion.mode != palvorn::ConvertMode::ExactBlack && !taken.picture) {
-        const std::string size = std::to_string(taken.sprite.width()) + " x " + std::to_string(taken.sprite.height());
-        if (qint64(taken.sprite.width()) * taken.sprite.height() > kMaxKeptPixels)
-            return refuse(picture, "is " + size + " pixels, over the " + std::to_string(kMaxKeptPixels) +
-                                       " a picture may have to be converted; only --convert exact takes it");
-        return refuse(picture, "could not be read again for converting; only --convert exact takes it");
+    palvorn::PictureSteps steps = asked.steps;
+    if (!asked.convertGiven) {
+        steps.conversion.mode = taken.conversion.mode;
+        steps.conversion.threshold = taken.conversion.threshold;
     }
-    const palvorn::MarkedSprite done =
-        palvorn::applyPictureSteps({taken.sprite, taken.marked}, taken.picture.get(), steps);
+    if (asked.fit) {
+        const std::optional<int> scale = palvorn::fitScale(taken.picture->width(), taken.picture->height());
+        if (!scale)
+            return refuse(picture, "does not fit into " + std::to_string(palvorn::kSizeLimit) +
+                                       " bytes even at " + std::to_string(palvorn::kMinScale) + " %");
+        steps.conversion.scale = *scale;
+    }
+    if (!taken.picture)
+        return refuse(picture, "could not be read again for converting");
+    const palvorn::MarkedSprite done = palvorn::applyPictureSteps(*taken.picture, steps);
     enemy.sprites[static_cast<std::size_t>(i)] = done.sprite;
     if (const QString note = pictureNote(done.sprite, done.marked); !note.isEmpty())
         notes.push_back(std::string(kProgram) + ": " + picture.toLocal8Bit().toStdString() + ": " +
@@ -160,7 +187,7 @@ int keepPose(palvorn::Enemy& enemy, int i, const TakenPicture& taken, const QStr
 
 // The five poses from five pictures or one sheet; 0 when taken, else the refusal.
 int takePoses(const QCommandLineParser& parser, QStringList& pictures, palvorn::Enemy& enemy,
-              const palvorn::PictureSteps& steps, Notes& notes)
+              const PoseSteps& steps, Notes& notes)
 {
     if (!parser.isSet(QStringLiteral("sheet"))) {
         if (pictures.size() != palvorn::kPoses)
@@ -201,8 +228,9 @@ int takePoses(const QCommandLineParser& parser, QStringList& pictures, palvorn::
 
 // The values, the item and the picture steps from the options; 0 when all
 // are taken, else the refusal.
-int takeOptions(const QCommandLineParser& parser, palvorn::Enemy& enemy, palvorn::PictureSteps& steps)
+int takeOptions(const QCommandLineParser& parser, palvorn::Enemy& enemy, PoseSteps& pose)
 {
+    palvorn::PictureSteps& steps = pose.steps;
     palvorn::EnemySettings& s = enemy.settings;
     const QString convert = QStringLiteral("convert");
     if (parser.isSet(convert)) {
@@ -211,6 +239,7 @@ int takeOptions(const QCommandLineParser& parser, palvorn::Enemy& enemy, palvorn
         if (!mode)
             return refuse("--convert", "\"" + word + "\" is not a conversion; the conversions are " + modeWords(", "));
         steps.conversion.mode = *mode;
+        pose.convertGiven = true;
     }
     if (auto refused = numberOption(parser, QStringLiteral("threshold"), 2,
                                     {palvorn::kMinThreshold, palvorn::kMaxThreshold}, steps.conversion.threshold))
@@ -227,6 +256,12 @@ int takeOptions(const QCommandLineParser& parser, palvorn::Enemy& enemy, palvorn
     s.maxHP = parser.value(QStringLiteral("max-hp")).toStdString();
     if (parser.isSet(QStringLiteral("threshold")) && steps.conversion.mode == palvorn::ConvertMode::ExactBlack)
         return refuse("--threshold", "counts only with a --convert other than exact");
+    if (auto refused = numberOption(parser, QStringLiteral("scale"), 3, {palvorn::kMinScale, palvorn::kMaxScale},
+                                    steps.conversion.scale))
+        return *refused;
+    pose.fit = parser.isSet(QStringLiteral("fit"));
+    if (pose.fit && parser.isSet(QStringLiteral("scale")))
+        return refuse("--fit", "picks each picture's scale itself; give --scale or --fit, not both");
     steps.invert = parser.isSet(QStringLiteral("invert"));
     steps.flipLeftRight = parser.isSet(QStringLiteral("flip-h"));
     steps.flipTopBottom = parser.isSet(QStringLiteral("flip-v"));
@@ -261,7 +296,7 @@ int run(const QStringList& args)
         if (!parser.isSet(name))
             return refuse(QStringLiteral("--") + name, "is missing (see --help)");
     palvorn::Enemy enemy;
-    palvorn::PictureSteps steps;
+    PoseSteps steps;
     if (const int refused = takeOptions(parser, enemy, steps))
         return refused;
     QStringList pictures = parser.positionalArguments();
@@ -317,9 +352,8 @@ Subcommand createCommand()
 {
     return {"create", options, "(NORMAL HIGH LOW SPECIAL HURT | --sheet FILE)", {"name", "min-hp", "max-hp", "item"},
             "create writes NAME.asm into DIR (default: the current folder) from five sprite\n"
-            "pictures (BMP, PNG or GIF; pure opaque black pixels are set unless --convert\n"
-            "says otherwise), in the order normal, high attack, low attack, special\n"
-            "attack, hurt.\n",
+            "pictures (BMP, PNG, GIF, JPEG or WebP), in the order normal, high attack,\n"
+            "low attack, special attack, hurt.\n",
             run};
 }
 

@@ -175,7 +175,7 @@ bool replacesAnother(const std::filesystem::path& target, const std::filesystem:
 }
 
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
-                     const Replacing& replacing, bool windowsFileNames)
+                     const Replacing& replacing, bool windowsFileNames, const FolderMaker& makeFolder)
 {
     using Status = CreateOutcome::Status;
     CreateOutcome outcome;
@@ -188,6 +188,13 @@ CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, co
     }
     // Said only when a script was asked for: without one nothing was to start.
     const std::string notStarted = start ? "\n\nThe build script was not started." : "";
+    if (makeFolder)
+        if (const std::string reason = makeFolder(); !reason.empty()) {
+            outcome.status = Status::NotWritten;
+            outcome.title = "Create";
+            outcome.text = reason + notStarted;
+            return outcome;
+        }
     try {
         // The name passed the checks above, which refuse whatever would leave the folder.
         const std::filesystem::path target = folder / (enemy.settings.name + ".asm");

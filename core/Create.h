@@ -84,6 +84,10 @@ struct Replacing {
     ReplaceQuestion mayReplace;
 };
 
+// Makes the folder NAME.asm goes into; returns an empty string when it is
+// there, otherwise the reason, naming the folder.
+using FolderMaker = std::function<std::string()>;
+
 struct CreateOutcome {
     enum class Status {
         Refused,     // a check failed; nothing was written
@@ -105,10 +109,13 @@ struct CreateOutcome {
 // Replacing), writes folder/NAME.asm and, when start is set, starts the
 // build script with it (Started), otherwise stops there (Written). The
 // enemy is checked once, its name included, and its file's values and text
-// are made once. A failed write's text adds that the build script was not
+// are made once. makeFolder, when set, is called once the enemy passed the
+// checks, so that a refused enemy leaves no folder behind; its failure is
+// NotWritten. A failed write's text adds that the build script was not
 // started only when start is set. Never throws for a refusal or a failed write.
 CreateOutcome create(const Enemy& enemy, const std::filesystem::path& folder, const ScriptStarter& start,
-                     const Replacing& replacing = {}, bool windowsFileNames = kWindowsFileNames);
+                     const Replacing& replacing = {}, bool windowsFileNames = kWindowsFileNames,
+                     const FolderMaker& makeFolder = {});
 
 // Whether writing text to target would replace another enemy: a file is
 // there, it is not ownFile, and its bytes differ from text.

@@ -144,7 +144,7 @@ std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, cons
     return target;
 }
 
-void writeWhole(const std::filesystem::path& target, const std::string& text)
+void writeWhole(const std::filesystem::path& target, std::string_view text)
 {
     // A unique temporary name beside the target, so the rename stays on one
     // file system and never touches another file.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "Enemy.h"
 #include "Sprite.h"
@@ -79,6 +80,6 @@ std::filesystem::path WriteEnemySource(const std::filesystem::path& folder, cons
 
 // Writes text to target whole, as WriteEnemySource does: atomically and
 // durably, an older file kept on any failure. Throws WriteError.
-void writeWhole(const std::filesystem::path& target, const std::string& text);
+void writeWhole(const std::filesystem::path& target, std::string_view text);
 
 }  // namespace palvorn

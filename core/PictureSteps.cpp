@@ -50,14 +50,11 @@ bool trimChanges(const Sprite& sprite)
     return !bounds.isEmpty() && (bounds.width != sprite.width() || bounds.height != sprite.height());
 }
 
-MarkedSprite applyPictureSteps(MarkedSprite taken, const GreyPicture* picture, const PictureSteps& steps)
+namespace {
+
+// The steps after the conversion, in their fixed order.
+MarkedSprite stepsAfterConversion(MarkedSprite taken, const PictureSteps& steps)
 {
-    if (steps.conversion.mode != ConvertMode::ExactBlack) {
-        if (!picture)
-            throw std::invalid_argument("no picture to convert: only the exact black conversion takes this sprite");
-        Converted converted = convert(*picture, steps.conversion);
-        taken = {std::move(converted.sprite), std::move(converted.marked)};
-    }
     if (steps.invert)
         taken = invertStep(taken);
     if (steps.flipLeftRight)
@@ -67,6 +64,24 @@ MarkedSprite applyPictureSteps(MarkedSprite taken, const GreyPicture* picture, c
     if (steps.trim)
         taken = trimStep(taken);
     return taken;
+}
+
+}  // namespace
+
+MarkedSprite applyPictureSteps(const GreyPicture& picture, const PictureSteps& steps)
+{
+    Converted converted = convert(picture, steps.conversion);
+    return stepsAfterConversion({std::move(converted.sprite), std::move(converted.marked)}, steps);
+}
+
+MarkedSprite applyPictureSteps(MarkedSprite taken, const GreyPicture* picture, const PictureSteps& steps)
+{
+    if (steps.conversion.mode != ConvertMode::ExactBlack || steps.conversion.scale != kMaxScale) {
+        if (!picture)
+            throw std::invalid_argument("no picture to convert: only the exact black conversion takes this sprite");
+        return applyPictureSteps(*picture, steps);
+    }
+    return stepsAfterConversion(std::move(taken), steps);
 }
 
 }  // namespace palvorn

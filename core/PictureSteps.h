@@ -44,12 +44,17 @@ struct PictureSteps {
 };
 
 // The steps in their fixed order, whatever order they were asked in:
-// convert, invert, flip left to right, flip top to bottom, trim. taken is
-// the picture's sprite and marks as taken (its ExactBlack conversion);
-// picture is that picture as the conversions see it, used for any other
-// conversion. Throws std::invalid_argument when another conversion is asked
-// and picture is null (a picture too large to keep: the caller refuses it
-// first), or for a threshold outside its range.
+// scale and convert (the conversion carries the scale), invert, flip left
+// to right, flip top to bottom, trim. The picture is always converted under
+// steps.conversion, so the sprite never depends on how it was taken.
+// Throws std::invalid_argument for a threshold or scale outside its range.
+MarkedSprite applyPictureSteps(const GreyPicture& picture, const PictureSteps& steps);
+
+// The same steps on a sprite already taken: taken is the picture's sprite
+// and marks as taken (its ExactBlack conversion at full size); picture is
+// that picture as the conversions see it, used for any other conversion or
+// scale. Throws std::invalid_argument when another conversion or scale is
+// asked and picture is null, or for a threshold outside its range.
 MarkedSprite applyPictureSteps(MarkedSprite taken, const GreyPicture* picture, const PictureSteps& steps);
 
 }  // namespace palvorn

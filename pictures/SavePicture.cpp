@@ -4,6 +4,7 @@
 #include <QImage>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 QByteArray spritePng(const palvorn::Sprite& sprite)
 {
@@ -15,10 +16,15 @@ QByteArray spritePng(const palvorn::Sprite& sprite)
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
     for (int y = 0; y < sprite.height(); ++y)
         std::memcpy(image.scanLine(y), sprite.row(y), static_cast<std::size_t>(sprite.bytesPerRow()));
+    return pngBytes(image, "the sprite");
+}
+
+QByteArray pngBytes(const QImage& image, const char* what)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
-        throw std::runtime_error("the PNG writer refused the sprite");
+        throw std::runtime_error(std::string("the PNG writer refused ") + what);
     return bytes;
 }

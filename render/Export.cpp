@@ -1,14 +1,14 @@
 #include "Export.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
-#include <QSaveFile>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Battle.h"
+#include "EnemySource.h"
 #include "Render.h"
 #include "SaveAnimation.h"
 #include "SavePicture.h"
@@ -76,13 +76,7 @@ QByteArray exportBytes(Kind kind, const palvorn::Enemy& enemy, int scale)
         return animatedGif(frames, scale, palvorn::kBattleFrameMs / 10, render::kScreenColour, render::kScreenInk);
     }
     case Kind::Screen: {
-        const QImage screen = render::renderScreen(enemy.sprites[0], enemy.sprites[0], scale);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (!screen.save(&buffer, "PNG"))
-            throw std::runtime_error("the PNG writer refused the screen");
-        return bytes;
+        return pngBytes(render::renderScreen(enemy.sprites[0], enemy.sprites[0], scale), "the screen");
     }
     }
     return {};
@@ -104,9 +98,12 @@ QString writeExport(Kind kind, const palvorn::Enemy& enemy, int scale, const QSt
 
 QString saveWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return file.errorString();
+    try {
+        palvorn::writeWhole(std::filesystem::path(path.toStdU16String()),
+                            std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const palvorn::WriteError& e) {
+        return QString::fromStdString(e.reason());
+    }
     return {};
 }
 

@@ -45,8 +45,9 @@ QByteArray exportBytes(Kind kind, const palvorn::Enemy& enemy, int scale);
 // the file.
 QString writeExport(Kind kind, const palvorn::Enemy& enemy, int scale, const QString& path);
 
-// Writes bytes to path whole or not at all: a failed write leaves the file
-// as it was. Returns the reason it failed, empty on success.
+// Writes bytes to path whole or not at all, as palvorn::writeWhole does (a
+// failed write leaves the file as it was). Returns the reason it failed,
+// empty on success.
 QString saveWhole(const QString& path, const QByteArray& bytes);
 
 }  // namespace exporting

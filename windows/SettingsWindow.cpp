@@ -361,14 +361,6 @@ void SettingsWindow::create()
     const bool toEnemyFolder = model_.document().file.empty();
     showEnemyFolder();
     const palvorn::Enemy enemy = this->enemy();
-    // The per-user folder is made by the first Create that writes into it;
-    // a refused enemy leaves no trace.
-    if (toEnemyFolder && !palvorn::checkEnemy(enemy, palvorn::kWindowsFileNames)) {
-        if (const QString reason = platform::makeEnemyFolder(); !reason.isEmpty()) {
-            platform::warn(this, QStringLiteral("Create"), reason + QStringLiteral("\n\nThe build script was not started."));
-            return;
-        }
-    }
     // Made before Create runs, so that the build it starts reports to it;
     // a window made for a Create that wrote nothing goes again.
     const bool fresh = !sprites_;
@@ -376,6 +368,11 @@ void SettingsWindow::create()
         sprites_ = new SpritesWindow;
         connect(sprites_.get(), &SpritesWindow::okClicked, this, &SettingsWindow::okClicked);
     }
+    // The per-user folder is made by the first Create that writes into it;
+    // a refused enemy leaves no trace.
+    palvorn::FolderMaker makeFolder;
+    if (toEnemyFolder)
+        makeFolder = [] { return platform::makeEnemyFolder().toStdString(); };
     QString notStarted;
     QDateTime started;
     const palvorn::ScriptStarter start = [&](const std::string& name, const std::filesystem::path&) {
@@ -388,7 +385,8 @@ void SettingsWindow::create()
                                            return mayReplace(target);
                                        }};
     const palvorn::CreateOutcome outcome =
-        palvorn::create(enemy, std::filesystem::path(folder.toStdU16String()), start, replacing);
+        palvorn::create(enemy, std::filesystem::path(folder.toStdU16String()), start, replacing,
+                        palvorn::kWindowsFileNames, makeFolder);
 
     using Status = palvorn::CreateOutcome::Status;
     const QString title = QString::fromStdString(outcome.title);

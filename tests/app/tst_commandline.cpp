@@ -12,6 +12,7 @@
 #include "Convert.h"
 #include "FileBytes.h"
 #include "SavePicture.h"
+#include "Scale.h"
 #include "SlimePictures.h"
 #include "SpriteOps.h"
 #include "TakePicture.h"
@@ -80,6 +81,8 @@ private slots:
     void notesFollowTheConversion();
     void pictureSteps_data();
     void pictureSteps();
+    void scaleFitAndConversion_data();
+    void scaleFitAndConversion();
     void sheetGivesWhatFivePicturesGive_data();
     void sheetGivesWhatFivePicturesGive();
     void sheetRefusals_data();
@@ -531,6 +534,102 @@ void TestCommandLine::pictureSteps()
     const QByteArray bytes = readAll(dir_->filePath("steps/Grey.asm"));
     QVERIFY(!bytes.isEmpty());
     QCOMPARE(bytes, readAll(dir_->filePath("plain/Grey.asm")));
+}
+
+void TestCommandLine::scaleFitAndConversion_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("picture");  // the normal pose's picture: "black" or "grey", then its size
+    QTest::addColumn<QString>("message");  // the refusal after "palvorn-enemy-creator: "; empty when written
+
+    QTest::newRow("scale 50") << QStringList{"--scale", "50"} << "black 36x30" << QString();
+    QTest::newRow("scale 1, every pose at least a pixel") << QStringList{"--scale", "1"} << "black 36x30"
+                                                          << QString();
+    QTest::newRow("scale with a conversion") << QStringList{"--scale=30", "--convert", "atkinson"} << "grey 60x50"
+                                             << QString();
+    // Too large as it is; fitted, each pose at its own largest scale.
+    QTest::newRow("fit") << QStringList{"--fit"} << "black 300x200" << QString();
+    QTest::newRow("fit then threshold and trim") << QStringList{"--fit", "--convert", "threshold", "--trim"}
+                                                 << "grey 300x200" << QString();
+    // No pure black: starts at Threshold 50 unless --convert says exact.
+    QTest::newRow("no black, starting conversion") << QStringList{} << "grey 20x16" << QString();
+    QTest::newRow("no black, --convert exact") << QStringList{"--convert", "exact"} << "grey 20x16" << QString();
+    QTest::newRow("scale 0") << QStringList{"--scale", "0"} << "black 36x30"
+                             << "--scale: takes a whole number from 1 to 100; \"0\" is not one\n";
+    QTest::newRow("scale 101") << QStringList{"--scale", "101"} << "black 36x30"
+                               << "--scale: takes a whole number from 1 to 100; \"101\" is not one\n";
+    QTest::newRow("scale and fit") << QStringList{"--fit", "--scale", "50"} << "black 36x30"
+                                   << "--fit: picks each picture's scale itself; give --scale or --fit, not both\n";
+    QTest::newRow("fit impossible") << QStringList{"--fit"} << "black 4096x4096"
+                                    << "normal.png: does not fit into 200 bytes even at 1 %\n";
+}
+
+// create with --scale, --fit or --convert gives the bytes of the same core
+// steps done here (each picture's own starting conversion when --convert is
+// left out), or refuses naming the option or the picture, writing nothing.
+void TestCommandLine::scaleFitAndConversion()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, picture);
+    QFETCH(QString, message);
+
+    const QStringList kind = picture.split(QLatin1Char(' '));
+    const QStringList size = kind[1].split(QLatin1Char('x'));
+    QImage normal(size[0].toInt(), size[1].toInt(), QImage::Format_RGB32);
+    normal.fill(Qt::white);
+    // A dark figure inside a white margin: pure black, or greys with none.
+    for (int y = normal.height() / 8; y < normal.height() * 7 / 8; ++y)
+        for (int x = normal.width() / 8; x < normal.width() * 7 / 8; ++x) {
+            const int grey = kind[0] == QLatin1String("black") ? 0 : 20 + (x * 7 + y * 13) % 200;
+            normal.setPixel(x, y, qRgb(grey, grey, grey));
+        }
+    QStringList pictures = kPictures;
+    pictures[0] = QStringLiteral("normal.png");
+    QVERIFY(normal.save(dir_->filePath(pictures[0])));
+    const QStringList values{"--name", "Big", "--min-hp", "5", "--max-hp", "50", "--item", "none"};
+    QVERIFY(QDir(dir_->path()).mkpath("plain") && QDir(dir_->path()).mkpath("steps"));
+    const Run steps = run(QStringList{"create", "--folder", "steps"} + values + options + pictures, dir_->path());
+    if (!message.isEmpty()) {
+        QCOMPARE(steps.status, 1);
+        QCOMPARE(steps.out, QString());
+        QCOMPARE(steps.err, QStringLiteral("palvorn-enemy-creator: ") + message);
+        QCOMPARE(QDir(dir_->path() + "/steps").entryList(QDir::Files), QStringList{});
+        return;
+    }
+    QVERIFY2(steps.status == 0, qPrintable(steps.err));
+
+    QStringList expected;
+    for (int pose = 0; pose < 5; ++pose) {
+        const QImage image(dir_->filePath(pictures[pose]));
+        const TakenPicture taken = takeImage(image);
+        QVERIFY(taken.picture);
+        palvorn::Conversion conversion = taken.conversion;
+        const int convert = options.indexOf(QLatin1String("--convert"));
+        if (convert >= 0)
+            conversion.mode = *palvorn::convertModeFromWord(options[convert + 1].toStdString());
+        if (options.contains(QLatin1String("--fit")))
+            conversion.scale = palvorn::fitScale(image.width(), image.height()).value();
+        const int scale = options.indexOf(QLatin1String("--scale"));
+        if (scale >= 0)
+            conversion.scale = options[scale + 1].toInt();
+        else if (options.contains(QLatin1String("--scale=30")))
+            conversion.scale = 30;
+        palvorn::Sprite sprite = palvorn::convert(*taken.picture, conversion).sprite;
+        if (options.contains(QLatin1String("--trim")) && !palvorn::setBounds(sprite).isEmpty())
+            sprite = palvorn::cropped(sprite, palvorn::setBounds(sprite));
+        // No pure black: Threshold to start with, Exact black when asked.
+        if (pose == 0 && kind[0] == QLatin1String("grey") && convert < 0)
+            QCOMPARE(conversion.mode, palvorn::ConvertMode::Threshold);
+        if (pose == 0 && convert >= 0 && options[convert + 1] == QLatin1String("exact"))
+            QCOMPARE(conversion.mode, palvorn::ConvertMode::ExactBlack);
+        expected << QStringLiteral("expected%1.png").arg(pose);
+        QVERIFY(writeFile(dir_->filePath(expected.last()), spritePng(sprite)));
+    }
+    const Run plain = run(QStringList{"create", "--folder", "plain"} + values + expected, dir_->path());
+    QVERIFY2(plain.status == 0, qPrintable(plain.err));
+    const QByteArray bytes = readAll(dir_->filePath("steps/Big.asm"));
+    QVERIFY(!bytes.isEmpty());
+    QCOMPARE(bytes, readAll(dir_->filePath("plain/Big.asm")));
 }
 
 // Poses with a set pixel on every edge and no clear column inside, as five

@@ -45,6 +45,7 @@ private slots:
     void createWritesTheGoldenFileAndStartsOnce();
     void createOutcomes_data();
     void createOutcomes();
+    void createMakesTheFolderOnlyForAnEnemyItWrites();
     void notWrittenSaysNotStartedOnlyWhenAsked_data();
     void notWrittenSaysNotStartedOnlyWhenAsked();
 };
@@ -247,6 +248,34 @@ void TestRules::createWritesTheGoldenFileAndStartsOnce()
     QFile written(dir.filePath("Slime.asm"));
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), golden());
+}
+
+// The folder maker runs once the checks passed: a refused enemy leaves no
+// folder, and a folder that cannot be made is a write that failed.
+void TestRules::createMakesTheFolderOnlyForAnEnemyItWrites()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const std::filesystem::path folder = QDir(dir.path()).filePath("enemies").toStdString();
+    int made = 0;
+    const palvorn::FolderMaker maker = [&] {
+        ++made;
+        std::filesystem::create_directories(folder);
+        return std::string();
+    };
+    Enemy refused = slimeEnemy();
+    refused.settings.maxHP = "1";
+    using S = palvorn::CreateOutcome::Status;
+    QCOMPARE(palvorn::create(refused, folder, {}, {}, false, maker).status, S::Refused);
+    QCOMPARE(made, 0);
+    QVERIFY(!std::filesystem::exists(folder));
+    QCOMPARE(palvorn::create(slimeEnemy(), folder, {}, {}, false, maker).status, S::Written);
+    QCOMPARE(made, 1);
+    QVERIFY(std::filesystem::exists(folder / "Slime.asm"));
+    const auto failed = palvorn::create(slimeEnemy(), QDir(dir.path()).filePath("other").toStdString(), {}, {}, false,
+                                        [] { return std::string("The folder other could not be made."); });
+    QCOMPARE(failed.status, S::NotWritten);
+    QCOMPARE(QString::fromStdString(failed.text), QStringLiteral("The folder other could not be made."));
 }
 
 void TestRules::createOutcomes_data()
