@@ -23,6 +23,7 @@
 #include "Rules.h"
 #include "SettingsRules.h"
 #include "SpritesWindow.h"
+#include "WarningStyle.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ void SettingsWindow::setUpItemAndNumbers()
     ItemNote = label(this, "ItemNote", QString());
     ItemNote->setWordWrap(true);
     ItemNote->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    ItemNote->setStyleSheet(QStringLiteral("color: #b00000"));
+    ItemNote->setStyleSheet(QString::fromLatin1(kWarningStyle));
     grid_->addWidget(ItemNote, row++, 0, 1, 4);
 
     grid_->addWidget(label(this, "lblMinHP", QStringLiteral("Min HP:")), row, 0);
@@ -274,13 +275,13 @@ void SettingsWindow::showProgramName()
     if (!name.empty() && (name.front() == ' ' || name.back() == ' ')) {
         // Typed on the way to a longer name; Create refuses it as it stands.
         ProgramName->setText(QStringLiteral("A name cannot start or end with a space"));
-        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
+        ProgramName->setStyleSheet(QString::fromLatin1(kWarningStyle));
     } else if (program) {
         ProgramName->setText(QStringLiteral("Calculator program: %1").arg(QString::fromStdString(*program)));
         ProgramName->setStyleSheet(QString());
     } else {
         ProgramName->setText(QStringLiteral("No calculator program name: start with a letter"));
-        ProgramName->setStyleSheet(QStringLiteral("color: #b00000"));
+        ProgramName->setStyleSheet(QString::fromLatin1(kWarningStyle));
     }
 }
 
@@ -397,6 +398,8 @@ void SettingsWindow::CreateBut_Click()
     const auto dropFresh = [&] {
         if (fresh)
             delete sprites_.data();
+        else if (outcome.status != Status::NotReplaced)
+            sprites_->showNotWritten(text);
     };
     switch (outcome.status) {
     case Status::Refused:
