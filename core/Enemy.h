@@ -69,4 +69,9 @@ struct Enemy {
     friend bool operator==(const Enemy&, const Enemy&) = default;
 };
 
+// Names every empty sprite in pose order, as Finish tells it: "The hurt sprite
+// is missing.", "The high attack and hurt sprites are missing.", "The high
+// attack, low attack and hurt sprites are missing."; empty when none is.
+std::string missingSpritesText(const std::array<Sprite, kPoses>& sprites);
+
 }  // namespace palvorn

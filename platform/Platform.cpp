@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
@@ -133,7 +134,26 @@ bool openFolder(const QString& folder)
 {
     if (folderOpener())
         return folderOpener()(folder);
+#if defined(Q_OS_LINUX)
+    // QDesktopServices says yes whenever xdg-open starts, even when it then
+    // finds no file manager ("no method available", a non-zero exit). xdg-open
+    // hands the folder on and ends at once, so its exit is waited for briefly;
+    // one still running then has started a file manager itself.
+    auto* opener = new QProcess;
+    QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    opener->start(QStringLiteral("xdg-open"), {QUrl::fromLocalFile(folder).toString()});
+    if (!opener->waitForStarted()) {
+        delete opener;
+        return false;
+    }
+    constexpr int kOpenerWaitMs = 1500;
+    if (!opener->waitForFinished(kOpenerWaitMs))
+        return true;
+    return opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+#else
     return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+#endif
 }
 
 void setFolderOpener(FolderOpener opener)

@@ -76,7 +76,8 @@ QString startScript(const QString& script, const QString& argument, const QStrin
 void setScriptLauncher(ScriptLauncher launcher);
 
 // Opens folder in the desktop's file manager. Returns false when no
-// program took it.
+// program took it: on Linux, when xdg-open could not start or ended with a
+// failure (it is looked up on PATH).
 using FolderOpener = std::function<bool(const QString& folder)>;
 bool openFolder(const QString& folder);
 void setFolderOpener(FolderOpener opener);

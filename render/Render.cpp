@@ -335,11 +335,15 @@ QString screenNote(const Sprite& shown, const Sprite& normal)
 
 std::array<QImage, palvorn::kPoses> renderPoses(const std::array<Sprite, palvorn::kPoses>& sprites, QSize box)
 {
+    // One zoom for all, so poses compare by size: the one that fits the
+    // widest and the tallest pose together.
+    QSize largest;
+    for (const Sprite& s : sprites)
+        largest = largest.expandedTo(QSize(s.width(), s.height()));
+    const Scale scale = scaleFor(largest, box);
     std::array<QImage, palvorn::kPoses> images;
-    for (int i = 0; i < palvorn::kPoses; ++i) {
-        const Sprite& s = sprites[static_cast<std::size_t>(i)];
-        images[static_cast<std::size_t>(i)] = renderSprite(s, {}, scaleFor(QSize(s.width(), s.height()), box));
-    }
+    for (int i = 0; i < palvorn::kPoses; ++i)
+        images[static_cast<std::size_t>(i)] = renderSprite(sprites[static_cast<std::size_t>(i)], {}, scale);
     return images;
 }
 

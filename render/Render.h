@@ -113,8 +113,9 @@ QImage renderFrame(const palvorn::Sprite& screen, int zoom);
 // when the sprite fits (or there is none).
 QString screenNote(const palvorn::Sprite& shown, const palvorn::Sprite& normal);
 
-// The five poses for the Sprites window, each scaled as the picture box of
-// that size would show it (renderSprite at scaleFor(box)); an empty sprite
+// The five poses for the Sprites window, all at one scale: the one at which
+// the widest and the tallest pose fit the box (scaleFor of their largest
+// width and height), so a larger pose never looks smaller. An empty sprite
 // gives a null image.
 std::array<QImage, palvorn::kPoses> renderPoses(const std::array<palvorn::Sprite, palvorn::kPoses>& sprites,
                                                 QSize box);

@@ -396,6 +396,8 @@ void SettingsWindow::create()
     if (!written) {
         if (fresh)
             sprites_.reset();
+        else if (outcome.status != Status::NotReplaced)
+            sprites_->showNotWritten(text);
         // NotReplaced: the user kept the other enemy's file, nothing was written.
         if (outcome.status != Status::NotReplaced)
             platform::warn(this, title, text,

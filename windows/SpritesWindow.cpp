@@ -186,6 +186,15 @@ void SpritesWindow::checkBuild()
     updateSendBut();
 }
 
+void SpritesWindow::showNotWritten(const QString& reason)
+{
+    buildTimer_->stop();  // an earlier build's outcome no longer belongs here
+    SourcePath->setText(QStringLiteral("Nothing was written."));
+    showBuildLines(reason);
+    programFile_.clear();
+    updateSendBut();
+}
+
 void SpritesWindow::showBuildLines(const QString& lines)
 {
     buildReport_ = lines;

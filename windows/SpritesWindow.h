@@ -45,6 +45,10 @@ public:
     void watchBuild(const QString& folder, const QString& name, const QDateTime& started);
     // The script could not be started at all.
     void showNotStarted(const QString& reason);
+    // A Create wrote nothing, for `reason`: the lines of an earlier write and
+    // its build go, so they are not taken for this enemy's; the sprites stay
+    // for Export, but nothing built is left to send.
+    void showNotWritten(const QString& reason);
 
     QString buildStatus() const;
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "EnemyReader.h"
+#include "WarningStyle.h"
 
 namespace widgets {
 
@@ -47,7 +48,7 @@ QFrame* line(QWidget* parent, const char* name, QPalette::ColorRole colour)
 
 void setWarning(QLabel* label, bool warning)
 {
-    const QString style = warning ? QStringLiteral("color: #b00000") : QString();
+    const QString style = warning ? QString::fromLatin1(kWarningStyle) : QString();
     if (label->styleSheet() != style)
         label->setStyleSheet(style);
 }

@@ -30,6 +30,8 @@ class TestRules : public QObject {
     Q_OBJECT
 
 private slots:
+    void missingSpritesText_data();
+    void missingSpritesText();
     void itemFromText_data();
     void itemFromText();
     void increment_data();
@@ -347,6 +349,30 @@ void TestRules::notWrittenSaysNotStartedOnlyWhenAsked()
     QCOMPARE(outcome.status, palvorn::CreateOutcome::Status::NotWritten);
     QVERIFY2(QString::fromStdString(outcome.text).startsWith(QStringLiteral("The file ")), outcome.text.c_str());
     QCOMPARE(QString::fromStdString(outcome.text).contains(QStringLiteral("The build script was not started.")), build);
+}
+
+void TestRules::missingSpritesText_data()
+{
+    QTest::addColumn<QList<int>>("empty");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("none") << QList<int>{} << QString();
+    QTest::newRow("one") << QList<int>{4} << "The hurt sprite is missing.";
+    QTest::newRow("two") << QList<int>{1, 4} << "The high attack and hurt sprites are missing.";
+    QTest::newRow("three") << QList<int>{1, 2, 4} << "The high attack, low attack and hurt sprites are missing.";
+    QTest::newRow("all") << QList<int>{0, 1, 2, 3, 4}
+                         << "The normal, high attack, low attack, special attack and hurt sprites are missing.";
+}
+
+void TestRules::missingSpritesText()
+{
+    QFETCH(QList<int>, empty);
+    QFETCH(QString, text);
+
+    Enemy enemy = slimeEnemy();
+    for (int pose : empty)
+        enemy.sprites[static_cast<std::size_t>(pose)] = palvorn::Sprite();
+    QCOMPARE(QString::fromStdString(palvorn::missingSpritesText(enemy.sprites)), text);
 }
 
 void TestRules::itemFromText_data()

@@ -38,10 +38,14 @@ QImage copyShown(const SpritesWindow* sprites, int i)
 }
 
 // The picture as packed, scaled as that copy scales it.
-QImage asPacked(const QImage& picture, const SpritesWindow* sprites, int i)
+QImage asPacked(const std::array<palvorn::Sprite, 5>& poses, const SpritesWindow* sprites, int i)
 {
     const auto* copy = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i)));
-    return render::renderSprite(spriteOf(picture), {}, render::scaleFor(picture.size(), copy->size()));
+    // All five at the one scale that fits the widest and the tallest.
+    QSize largest;
+    for (const palvorn::Sprite& pose : poses)
+        largest = largest.expandedTo(QSize(pose.width(), pose.height()));
+    return render::renderSprite(poses[std::size_t(i - 1)], {}, render::scaleFor(largest, copy->size()));
 }
 
 // Every file and folder below root, relative to it.
@@ -338,7 +342,7 @@ void TestCreate::wholeRoad()
     QVERIFY(sprites && sprites->isVisible());
     QVERIFY(control<QPushButton>(sprites, "OkBut")->isEnabled());
     for (int i = 1; i <= 5; ++i)
-        QCOMPARE(copyShown(sprites, i), asPacked(pictures[i - 1], sprites, i));
+        QCOMPARE(copyShown(sprites, i), asPacked(wizard_->enemy().sprites, sprites, i));
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), readAll(slimeGoldenPath()));
     const QStringList expected = {QStringLiteral("arg=Slime"), QStringLiteral("pwd=") + QDir(folder_).canonicalPath()};
     QTRY_COMPARE(recordedStarts(), QList<QStringList>{expected});
@@ -494,7 +498,7 @@ void TestCreate::intakeWhileSettingsOpen()
 
     QCOMPARE(recorder_->warnings.size(), 0);
     QCOMPARE(readAll(folderPath(QStringLiteral("Slime.asm"))), expected);
-    QCOMPARE(copyShown(settings->spritesWindow(), step), asPacked(picture, settings->spritesWindow(), step));
+    QCOMPARE(copyShown(settings->spritesWindow(), step), asPacked(wizard_->enemy().sprites, settings->spritesWindow(), step));
 }
 
 void TestCreate::spriteLimits_data()
@@ -892,6 +896,22 @@ void TestCreate::writeFailureLosesNothing()
     QVERIFY(!harness::openWindow<SpritesWindow>());
     QCOMPARE(harness::openWindow<SettingsWindow>(), settings);
 
+    if (kind == "directory") {
+        // After a Create that wrote, one that writes nothing takes the old
+        // lines away and shows why instead.
+        QVERIFY(QDir(folder_).rmdir(QStringLiteral("Slime.asm")));
+        road::clickCreate(settings);
+        SpritesWindow* sprites = settings->spritesWindow();
+        QVERIFY(sprites && sprites->isVisible());
+        QVERIFY(control<QLabel>(sprites, "SourcePath")->text().startsWith(QStringLiteral("Wrote ")));
+        QVERIFY(QFile::remove(target));
+        QVERIFY(QDir(folder_).mkdir(QStringLiteral("Slime.asm")));
+        road::clickCreate(settings);
+        QCOMPARE(recorder_->warnings.size(), 2);
+        QCOMPARE(control<QLabel>(sprites, "SourcePath")->text(), QStringLiteral("Nothing was written."));
+        QCOMPARE(sprites->buildStatus(), recorder_->warnings[1].text);
+        QVERIFY(!control<QPushButton>(sprites, "SendBut")->isEnabled());
+    }
     if (kind == "full") {
         // Room again: the same Create now succeeds.
         QVERIFY(QFile::remove(folderPath(QStringLiteral("filler"))));

@@ -165,6 +165,7 @@ private slots:
     void screenZoom_data();
     void screenZoom();
 
+    void posesScaledLikeTheBox_data();
     void posesScaledLikeTheBox();
 
     void spriteViewShowsTheBox();
@@ -474,20 +475,45 @@ void TestRender::screenZoom()
     COMPARE_IMAGES(zoomed, expected);
 }
 
+void TestRender::posesScaledLikeTheBox_data()
+{
+    QTest::addColumn<QList<QSize>>("sizes");
+    QTest::addColumn<QList<QSize>>("shown");
+
+    // The tallest pose sets 1:3 for all, even the 1 × 1 dot.
+    QTest::newRow("shrunk by the tallest") << QList<QSize>{{40, 40}, {8, 200}, {96, 64}, {0, 0}, {1, 1}}
+                                           << QList<QSize>{{14, 14}, {3, 67}, {32, 22}, {0, 0}, {1, 1}};
+    // The 37 × 37 pose fits 1:1 at most, so the 20 × 20 one is not shown larger.
+    QTest::newRow("largest fits 1:1") << QList<QSize>{{20, 20}, {37, 37}, {20, 20}, {20, 20}, {20, 20}}
+                                      << QList<QSize>{{20, 20}, {37, 37}, {20, 20}, {20, 20}, {20, 20}};
+    QTest::newRow("enlarged by the widest") << QList<QSize>{{10, 2}, {24, 5}, {0, 0}, {3, 3}, {1, 1}}
+                                            << QList<QSize>{{30, 6}, {72, 15}, {0, 0}, {9, 9}, {3, 3}};
+}
+
 void TestRender::posesScaledLikeTheBox()
 {
-    Sprite dot(1, 1);
-    dot.setPixel(0, 0, true);
-    const std::array<Sprite, palvorn::kPoses> poses = {blank({40, 40}), blank({8, 200}), blank({96, 64}), Sprite(),
-                                                       dot};
+    QFETCH(QList<QSize>, sizes);
+    QFETCH(QList<QSize>, shown);
+
+    std::array<Sprite, palvorn::kPoses> poses;
+    for (int i = 0; i < palvorn::kPoses; ++i) {
+        Sprite s = sizes[i].isEmpty() ? Sprite() : blank(sizes[i]);
+        if (!s.isEmpty())
+            s.setPixel(0, 0, true);
+        poses[static_cast<std::size_t>(i)] = s;
+    }
     const auto images = render::renderPoses(poses, {73, 73});
-    QCOMPARE(images[0].size(), QSize(40, 40));
-    QCOMPARE(images[1].size(), QSize(3, 67));
-    QCOMPARE(images[2].size(), QSize(48, 32));
-    QVERIFY(images[3].isNull());
-    QCOMPARE(images[4].size(), QSize(73, 73));
-    QCOMPARE(countColour(images[4], render::kSetColour), 73 * 73);
-    QCOMPARE(countColour(images[2], render::kClearColour), 48 * 32);
+    for (int i = 0; i < palvorn::kPoses; ++i) {
+        const QImage& image = images[static_cast<std::size_t>(i)];
+        if (shown[i].isEmpty()) {
+            QVERIFY(image.isNull());
+            continue;
+        }
+        QCOMPARE(image.size(), shown[i]);
+        // The set corner pixel fills one shown pixel's square.
+        const int up = shown[i].width() / std::max(1, sizes[i].width());
+        QCOMPARE(countColour(image, render::kSetColour), std::max(1, up * up));
+    }
 }
 
 void TestRender::gridFromZoomEight_data()

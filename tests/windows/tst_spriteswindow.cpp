@@ -50,6 +50,8 @@ private slots:
     void exportWritesTheChosenFilter_data();
     void exportWritesTheChosenFilter();
     void exportErrorNamesTheFile();
+    void openFolderChecksTheStarter_data();
+    void openFolderChecksTheStarter();
 
 private:
     // The wizard with these pictures, "Finish", the Slime settings typed in.
@@ -143,13 +145,16 @@ void TestPicMatrix::copiesSizedAndArranged()
     QVERIFY(sprites);
     QVERIFY(QTest::qWaitForWindowExposed(sprites));
 
-    // Each copy as packed, scaled as the picture box scales it, captioned
-    // with its pose and packed size.
+    // Each copy as packed, all at the one scale at which the widest and the
+    // tallest fit, captioned with its pose and packed size.
+    QSize largest;
+    for (const QImage& picture : pictures)
+        largest = largest.expandedTo(picture.size());
     QLabel* copy[5];
     for (int i = 0; i < 5; ++i) {
         copy[i] = control<QLabel>(sprites, qPrintable(QStringLiteral("CopySprite%1").arg(i + 1)));
         const palvorn::Sprite sprite = spriteOf(pictures[i]);
-        const render::Scale scale = render::scaleFor(pictures[i].size(), copy[i]->size());
+        const render::Scale scale = render::scaleFor(largest, copy[i]->size());
         QVERIFY(scale.up > 1);
         QCOMPARE(shown(copy[i]), render::renderSprite(sprite, {}, scale));
         QCOMPARE(control<QLabel>(sprites, qPrintable(QStringLiteral("CopyCaption%1").arg(i + 1)))->text(),
@@ -400,6 +405,52 @@ void TestPicMatrix::exportErrorNamesTheFile()
     QTest::mouseClick(control<QPushButton>(sprites, "ExportBut"), Qt::LeftButton);
     platform::setSaveFileDialog({});
     QCOMPARE(warnings_->warnings.size(), 1);
+}
+
+void TestPicMatrix::openFolderChecksTheStarter_data()
+{
+    QTest::addColumn<QByteArray>("opener");  // the xdg-open found on PATH; empty: none
+    QTest::addColumn<bool>("said");
+
+    QTest::newRow("opened") << QByteArray("#!/bin/sh\necho \"$1\" > \"${0%/*}/opened\"\n") << false;
+    QTest::newRow("no method available")
+        << QByteArray("#!/bin/sh\necho 'xdg-open: no method available' >&2\nexit 3\n") << true;
+    QTest::newRow("no xdg-open") << QByteArray() << true;
+}
+
+void TestPicMatrix::openFolderChecksTheStarter()
+{
+#if !defined(Q_OS_LINUX)
+    QSKIP("xdg-open is the starter on Linux only");
+#endif
+    QFETCH(QByteArray, opener);
+    QFETCH(bool, said);
+    openSettings();
+    SpritesWindow* sprites = create();
+    QVERIFY(sprites);
+    QTemporaryDir bin;
+    QVERIFY(bin.isValid());
+    if (!opener.isEmpty()) {
+        const QString path = bin.filePath(QStringLiteral("xdg-open"));
+        QVERIFY(writeFile(path, opener));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()));
+    QTest::mouseClick(control<QPushButton>(sprites, "OpenFolderBut"), Qt::LeftButton);
+    qputenv("PATH", oldPath);
+
+    QCOMPARE(warnings_->warnings.size(), said ? 1 : 0);
+    if (said) {
+        QCOMPARE(warnings_->warnings[0].title, QStringLiteral("Open Folder"));
+        QVERIFY2(warnings_->warnings[0].text.contains(QDir::toNativeSeparators(folder_->path())),
+                 qPrintable(warnings_->warnings[0].text));
+    } else {
+        QCOMPARE(readAll(bin.filePath(QStringLiteral("opened"))).trimmed(),
+                 QUrl::fromLocalFile(QFileInfo(folderPath(QStringLiteral("Slime.asm"))).absolutePath())
+                     .toString()
+                     .toUtf8());
+    }
 }
 
 QTEST_MAIN(TestPicMatrix)
