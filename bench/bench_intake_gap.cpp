@@ -84,7 +84,7 @@ void TakePng(benchmark::State& state, bool waitOnGuiThread)
     const QString path = QString::fromStdString(g_png);
     platform::setOpenFileDialog([&](QWidget*, const platform::OpenFileRequest&) { return path; });
     platform::setWarningBox([&](QWidget*, const QString&, const QString& text, platform::Buttons) {
-        state.SkipWithError(text.toStdString());
+        state.SkipWithError(text.toStdString().c_str());
     });
     PictureIntake::setWaitForEachIntake(waitOnGuiThread);
     double longest = 0;

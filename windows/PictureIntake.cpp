@@ -208,8 +208,8 @@ void PictureIntake::finish(quint64 id, Result& result)
     bool changed = false;
     // Only the newest intake into a pose counts, and only while the pose is
     // as it was when the intake began; a refusal is always reported.
-    if (newest_[running.pose] == id) {
-        newest_.erase(running.pose);
+    if (const auto newest = newest_.find(running.pose); newest != newest_.end() && newest->second == id) {
+        newest_.erase(newest);
         if (!result.refusal.isEmpty()) {
             window_->unsetCursor();
             platform::warn(window_, widgets::caption(), result.refusal);
