@@ -134,7 +134,7 @@ public:
         MeanReporter::ReportRuns(runs);
         for (const Run& run : runs)
             if (auto found = run.counters.find("longest_gap_ms"); found != run.counters.end())
-                gaps_[run.run_name.function_name + "/" + run.run_name.args] = found->second.value;
+                gaps_[run.run_name.function_name] = found->second.value;
     }
     double gap(const std::string& name) const
     {
