@@ -20,6 +20,7 @@
 
 #include "BenchPictures.h"
 #include "MeanReporter.h"
+#include "PictureIntake.h"
 #include "Platform.h"
 #include "WizardWindow.h"
 
@@ -50,6 +51,10 @@ void Browse(benchmark::State& state, bool allBlack)
         }
         state.ResumeTiming();
         browse->click();  // the dialog answers at once: what follows is its accept
+        // The picture is read on a worker; the event loop runs until it is in.
+        auto* intake = wizard->findChild<PictureIntake*>();
+        while (intake && intake->busy())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         wizard->repaint();  // the picture box and the screen preview drawn
         QApplication::processEvents();
         state.PauseTiming();

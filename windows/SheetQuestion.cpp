@@ -2,13 +2,16 @@
 
 #include "Platform.h"
 
-std::optional<std::array<palvorn::PoseState, palvorn::kPoses>> askSheet(
-    QWidget* parent, const QString& title, const TakenPicture& taken,
-    const std::function<std::optional<PosePictures>()>& frames)
+std::optional<PosePictures> heldPoses(const TakenPicture& taken,
+                                      const std::function<std::optional<PosePictures>()>& frames)
 {
     std::optional<PosePictures> poses = frames ? frames() : std::nullopt;
-    if (!poses)
-        poses = sheetPoses(taken);
+    return poses ? poses : sheetPoses(taken);
+}
+
+std::optional<std::array<palvorn::PoseState, palvorn::kPoses>> askSheet(QWidget* parent, const QString& title,
+                                                                         std::optional<PosePictures> poses)
+{
     if (!poses ||
         !platform::ask(parent, {title, QString::fromLatin1(kSheetQuestion), QStringLiteral("Yes"), QStringLiteral("No")}))
         return std::nullopt;

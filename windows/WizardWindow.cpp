@@ -55,6 +55,8 @@ WizardWindow::WizardWindow(QWidget* parent) : QWidget(parent)
             showStep(pose);
     });
     connect(&model_, &EnemyModel::documentReplaced, this, &WizardWindow::showDocument);
+    // The sprite note said "Reading NAME…"; nothing changed, so the editor says it again.
+    connect(intake_, &PictureIntake::endedUnchanged, this, [this] { Editor->showPose(pose_); });
     connect(&model_, &EnemyModel::settingsChanged, this, &WizardWindow::showTitle);
     connect(&model_, &EnemyModel::cleanChanged, this, &WizardWindow::showTitle);
     showTitle();

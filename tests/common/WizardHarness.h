@@ -8,11 +8,20 @@
 #include <QWidget>
 #include <memory>
 
+#include "PictureIntake.h"
 #include "SettingsWindow.h"
 #include "WizardWindow.h"
 #include "SpritesWindow.h"
 
 namespace harness {
+
+// Every intake in the tests is applied before the call that started it
+// returns, so that a test reads its outcome right after; the tests of the
+// intake's waiting turn this off for themselves.
+inline const bool kIntakeWaits = [] {
+    PictureIntake::setWaitForEachIntake(true);
+    return true;
+}();
 
 template <class T>
 T* control(QWidget* window, const char* name)

@@ -462,7 +462,7 @@ void TestWizardHistory::rememberedBetweenRuns()
     dialogFilterAnswer_ = QStringLiteral("Bitmaps (.bmp) (*.bmp)");
     road::click(wizard_.get(), "Browse");
     QCOMPARE(requests_.size(), 1);
-    QCOMPARE(requests_[0].selectedFilter, QStringLiteral("Pictures (*.bmp *.png *.gif)"));
+    QCOMPARE(requests_[0].selectedFilter, QStringLiteral("Pictures (*.bmp *.png *.gif *.jpg *.jpeg *.webp)"));
     dialogAnswer_ = QDir(enemies.path()).filePath("Slime.asm");
     QVERIFY(writeFile(dialogAnswer_, readAll(slimeGoldenPath())));
     dialogFilterAnswer_.clear();

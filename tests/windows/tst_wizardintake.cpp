@@ -134,7 +134,7 @@ void WizardIntake::takeIn(Source source, const QImage& picture)
     const QString filter = filters.takeFirst();
     // Every picture format taken first, then the bitmaps entry the tool always had, then all files.
     QCOMPARE(filter.split(QStringLiteral(";;")),
-             (QStringList{"Pictures (*.bmp *.png *.gif)", "Bitmaps (.bmp) (*.bmp)", "All files (*)"}));
+             (QStringList{"Pictures (*.bmp *.png *.gif *.jpg *.jpeg *.webp)", "Bitmaps (.bmp) (*.bmp)", "All files (*)"}));
 }
 
 Seen WizardIntake::seen() const
