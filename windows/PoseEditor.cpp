@@ -22,6 +22,7 @@
 #include "Rules.h"
 #include "SavePicture.h"
 #include "ScreenPreview.h"
+#include "Pen.h"
 #include "PictureSteps.h"
 #include "SpriteOps.h"
 #include "SpriteView.h"
@@ -124,6 +125,7 @@ void PoseEditor::setUpControls()
     Conversion = new ConversionControls(model_, window_);
     Battle = new BattlePlayer(Screen, window_);
     Battle->setFixedWidth(Screen->width());
+    pen_ = new Pen(model_, PictureBox, this);
 }
 
 void PoseEditor::setUpLayout()
@@ -170,17 +172,20 @@ void PoseEditor::setUpConnections()
     connect(InvertBut, &QPushButton::clicked, this, &PoseEditor::invert);
     connect(CopyFrom, &QComboBox::currentIndexChanged, this, &PoseEditor::copyFrom);
     connect(SavePoseBut, &QPushButton::clicked, this, &PoseEditor::savePicture);
-    connect(PictureBox, &SpriteView::strokeStarted, this, &PoseEditor::startStroke);
-    connect(PictureBox, &SpriteView::strokeMoved, this, &PoseEditor::continueStroke);
-    connect(PictureBox, &SpriteView::strokeEnded, this, &PoseEditor::endStroke);
     connect(PictureBox, &SpriteView::shiftRequested, this, &PoseEditor::shift);
 }
 
 void PoseEditor::showPose(int pose)
 {
+    // A stroke being ended left the views showing the pose as it stays.
+    const bool shown = pose == pose_ && pen_->isEnding();
     pose_ = pose;
+    pen_->setPose(pose);
     SizeLbl->setText(QStringLiteral("Size: ") + QString::number(model_.spriteSize(pose_)));
-    showSprite();
+    if (shown)
+        showSpriteNote();
+    else
+        showSprite();
     showEditControls();
 }
 
@@ -188,7 +193,11 @@ void PoseEditor::followModel(int pose)
 {
     // A live edit repaints only what it changes; the window shows a done
     // change's pose itself.
-    if (model_.isLive() && pose == pose_)
+    if (!model_.isLive() || pose != pose_)
+        return;
+    if (pen_->isDrawing())
+        showStroke();
+    else
         showSprite();
 }
 
@@ -199,6 +208,14 @@ void PoseEditor::showSprite()
     PictureBox->setSprite(enemy.sprites.at(index), model_.document().marked.at(index));
     Screen->setScene(enemy.sprites.at(index), enemy.sprites[0]);
     Battle->setEnemy(enemy);
+    showSpriteNote();
+}
+
+void PoseEditor::showStroke()
+{
+    PictureBox->pixelsChanged(pen_->lastChanged());
+    Screen->sceneChanged();
+    Battle->setEnemy(model_.enemy());
     showSpriteNote();
 }
 
@@ -368,53 +385,6 @@ void PoseEditor::copyFrom(int index)
     if (from < 0 || from >= palvorn::kPoses || from == pose_ || model_.spriteSize(from) == 0)
         return;
     change(QStringLiteral("Copy %1 into %2").arg(poseName(from), poseName(pose_)), model_.pose(from));
-}
-
-void PoseEditor::startStroke(QPoint pixel, bool set)
-{
-    if (current().sprite.isEmpty())
-        return;  // the size boxes make a sprite to draw on
-    model_.beginLive(pose_, QStringLiteral("%1 on %2").arg(set ? QStringLiteral("Draw") : QStringLiteral("Erase"),
-                                                            poseName(pose_)),
-                      this);
-    strokeSets_ = set;
-    strokeFrom_ = strokeLast_ = pixel;
-    palvorn::PoseState pose = current();
-    palvorn::drawLine(pose.sprite, pixel.x(), pixel.y(), pixel.x(), pixel.y(), set);
-    model_.updateLive(std::move(pose));
-}
-
-bool PoseEditor::strokeGoesOn() const
-{
-    return model_.isLive() && model_.liveTag() == this && model_.livePose() == pose_;
-}
-
-void PoseEditor::continueStroke(QPoint pixel, bool straight)
-{
-    if (!strokeGoesOn())
-        return;  // the stroke was ended by another change
-    if (pixel == strokeLast_ && !straight)
-        return;
-    palvorn::PoseState pose = current();
-    QString name;
-    if (straight) {
-        // One straight line from where the stroke began, in place of what it drew.
-        pose.sprite = model_.liveBefore().sprite;
-        palvorn::drawLine(pose.sprite, strokeFrom_.x(), strokeFrom_.y(), pixel.x(), pixel.y(), strokeSets_);
-        name = QStringLiteral("%1 on %2").arg(strokeSets_ ? QStringLiteral("Line") : QStringLiteral("Erase line"),
-                                              poseName(pose_));
-    } else {
-        // From the last point reported, so that a fast move leaves no gap.
-        palvorn::drawLine(pose.sprite, strokeLast_.x(), strokeLast_.y(), pixel.x(), pixel.y(), strokeSets_);
-    }
-    strokeLast_ = pixel;
-    model_.updateLive(std::move(pose), name);
-}
-
-void PoseEditor::endStroke()
-{
-    if (strokeGoesOn())
-        model_.commitLive();
 }
 
 void PoseEditor::savePicture()

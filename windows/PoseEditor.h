@@ -7,7 +7,6 @@
 // window's own, laid out by layout(), so that the window's layout rules
 // reach each of them.
 
-#include <QPoint>
 #include <memory>
 #include <QObject>
 
@@ -21,6 +20,7 @@ class QSpinBox;
 class BattlePlayer;
 class ConversionControls;
 class EnemyModel;
+class Pen;
 class ScreenPreview;
 class SpriteView;
 
@@ -48,9 +48,6 @@ private slots:
     void invert();
     void copyFrom(int index);
     void savePicture();
-    void startStroke(QPoint pixel, bool set);
-    void continueStroke(QPoint pixel, bool straight);
-    void endStroke();
     void shift(int dx, int dy);
     void followModel(int pose);
 
@@ -61,6 +58,8 @@ private:
 
     // The sprite, the screen and the battle as the model holds them.
     void showSprite();
+    // The same after a point of a pen stroke: only what it changed is drawn again.
+    void showStroke();
     // The conversion, size and shape controls as the pose is.
     void showEditControls();
     void showCopyChoices();
@@ -70,15 +69,12 @@ private:
 
     palvorn::PoseState current() const;
     void change(const QString& name, palvorn::PoseState after);
-    bool strokeGoesOn() const;
 
     EnemyModel& model_;
     QWidget* window_;
     QBoxLayout* layout_ = nullptr;
     int pose_ = 0;
-    QPoint strokeFrom_;  // in sprite pixels
-    QPoint strokeLast_;
-    bool strokeSets_ = true;
+    Pen* pen_ = nullptr;
     // The last picture checked for pure black, and what was found.
     std::weak_ptr<const palvorn::GreyPicture> blackChecked_;
     bool blackFound_ = false;

@@ -6,7 +6,14 @@
 
 #include "Rules.h"
 
-ScreenPreview::ScreenPreview(QWidget* parent) : QWidget(parent)
+namespace {
+
+// What a preview without a scene points at.
+const palvorn::Sprite kNoSprite;
+
+}  // namespace
+
+ScreenPreview::ScreenPreview(QWidget* parent) : QWidget(parent), shown_(&kNoSprite), normal_(&kNoSprite)
 {
     setObjectName(QStringLiteral("ScreenPreview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -15,11 +22,16 @@ ScreenPreview::ScreenPreview(QWidget* parent) : QWidget(parent)
 
 void ScreenPreview::setScene(const palvorn::Sprite& shown, const palvorn::Sprite& normal)
 {
-    shown_ = shown;
-    normal_ = normal;
+    shown_ = &shown;
+    normal_ = &normal;
+    sceneChanged();
+}
+
+void ScreenPreview::sceneChanged()
+{
     image_ = QImage();
     update();
-    QString note = render::screenNote(shown_, normal_);
+    QString note = render::screenNote(*shown_, *normal_);
     if (note != note_) {
         note_ = std::move(note);
         emit noteChanged(note_);
@@ -58,7 +70,7 @@ void ScreenPreview::setZoom(int zoom)
 void ScreenPreview::paintEvent(QPaintEvent*)
 {
     if (image_.isNull())
-        image_ = frame_.isEmpty() ? render::renderScreen(shown_, normal_, zoom_) : render::renderFrame(frame_, zoom_);
+        image_ = frame_.isEmpty() ? render::renderScreen(*shown_, *normal_, zoom_) : render::renderFrame(frame_, zoom_);
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
 }

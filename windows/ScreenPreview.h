@@ -17,9 +17,14 @@ public:
     // objectName "ScreenPreview", zoom render::kDefaultZoom, an empty screen.
     explicit ScreenPreview(QWidget* parent = nullptr);
 
-    // The sprite of the current step and the normal sprite that places it.
-    // Cheap enough to call on every change: the screen is drawn at the next paint.
+    // The sprite of the current step and the normal sprite that places it,
+    // read where they lie and never copied: they must outlive the preview or
+    // be replaced by another setScene. Drawn at the next paint.
     void setScene(const palvorn::Sprite& shown, const palvorn::Sprite& normal);
+    void setScene(palvorn::Sprite&&, const palvorn::Sprite&) = delete;
+    void setScene(const palvorn::Sprite&, palvorn::Sprite&&) = delete;
+    // The scene's sprites changed in place: drawn again at the next paint.
+    void sceneChanged();
 
     // Shows a battle sketch frame (the whole 96 × 64 screen) in place of
     // the scene until showScene; the scene keeps following setScene meanwhile.
@@ -43,8 +48,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    palvorn::Sprite shown_;
-    palvorn::Sprite normal_;
+    const palvorn::Sprite* shown_;  // the owner's; never null
+    const palvorn::Sprite* normal_;
     palvorn::Sprite frame_;  // empty: the scene is shown
     int zoom_ = render::kDefaultZoom;
     QString note_;

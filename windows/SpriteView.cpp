@@ -10,7 +10,14 @@
 
 #include "TakePicture.h"
 
-SpriteView::SpriteView(QWidget* parent) : QWidget(parent)
+namespace {
+
+// What an empty view points at.
+const palvorn::Sprite kNoSprite;
+
+}  // namespace
+
+SpriteView::SpriteView(QWidget* parent) : QWidget(parent), sprite_(&kNoSprite), marked_(&kNoSprite)
 {
     // Every pixel of the box is painted, so nothing below needs drawing first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -18,54 +25,48 @@ SpriteView::SpriteView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
 }
 
-namespace {
-
-// The pixels, in whole bytes of rows, where two sprites of one size (and
-// their marks, of one size too) differ; empty where they are the same.
-palvorn::PixelRect differingPixels(const palvorn::Sprite& a, const palvorn::Sprite& b, const palvorn::Sprite& aMarks,
-                                   const palvorn::Sprite& bMarks)
-{
-    int left = a.bytesPerRow(), right = -1, top = -1, bottom = -1;
-    for (int y = 0; y < a.height(); ++y)
-        for (int i = 0; i < a.bytesPerRow(); ++i)
-            if (a.row(y)[i] != b.row(y)[i] || (!aMarks.isEmpty() && aMarks.row(y)[i] != bMarks.row(y)[i])) {
-                top = top < 0 ? y : top;
-                bottom = y;
-                left = std::min(left, i);
-                right = std::max(right, i);
-            }
-    if (top < 0)
-        return {};
-    const int x0 = left * 8;
-    return {x0, top, std::min(a.width(), (right + 1) * 8) - x0, bottom - top + 1};
-}
-
-bool sameShape(const palvorn::Sprite& a, const palvorn::Sprite& b)
-{
-    return a.width() == b.width() && a.height() == b.height();
-}
-
-}  // namespace
-
 void SpriteView::setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked)
 {
-    QString note = pictureNote(sprite, marked);  // checks the mask before anything changes
-    // A pen stroke changes a few pixels at a time: only those are drawn again.
-    const bool patch = !image_.isNull() && image_.size() == size() && sameShape(sprite, sprite_) &&
-                       sameShape(marked, marked_);
-    const palvorn::PixelRect changed = patch ? differingPixels(sprite_, sprite, marked_, marked) : palvorn::PixelRect{};
-    sprite_ = sprite;
-    marked_ = marked;
-    if (!patch) {
-        image_ = QImage();
-        update();
-    } else if (!changed.isEmpty()) {
-        const QRect redrawn = render::redrawBoxPart(image_, sprite_, marked_, changed, true);
+    // Checks the mask before anything changes.
+    QString note = pictureNote(sprite, marked);
+    sprite_ = &sprite;
+    marked_ = &marked;
+    image_ = QImage();
+    update();
+    updateScaleText();
+    showNote(std::move(note));
+}
+
+void SpriteView::setSprite(const palvorn::Sprite& sprite)
+{
+    setSprite(sprite, kNoSprite);
+}
+
+void SpriteView::clear()
+{
+    setSprite(kNoSprite, kNoSprite);
+}
+
+void SpriteView::pixelsChanged(const palvorn::PixelRect& changed)
+{
+    // Only the part on the sprite counts.
+    const QRect on = QRect(changed.left, changed.top, changed.width, changed.height) &
+                     QRect(0, 0, sprite_->width(), sprite_->height());
+    const palvorn::PixelRect pixels{on.x(), on.y(), on.width(), on.height()};
+    if (!pixels.isEmpty() && !image_.isNull() && image_.size() == size()) {
+        // A pen stroke changes a few pixels at a time: only those are drawn again.
+        const QRect redrawn = render::redrawBoxPart(image_, *sprite_, *marked_, pixels, true);
         if (redrawn.isEmpty())
             image_ = QImage();
         update(redrawn.isEmpty() ? rect() : redrawn);
+    } else if (!pixels.isEmpty()) {
+        update();  // drawn whole at the next paint
     }
-    updateScaleText();
+    showNote(pictureNote(*sprite_, *marked_));
+}
+
+void SpriteView::showNote(QString note)
+{
     if (note != note_) {
         note_ = std::move(note);
         emit noteChanged(note_);
@@ -74,13 +75,13 @@ void SpriteView::setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite&
 
 render::Scale SpriteView::scale() const
 {
-    return render::scaleFor(QSize(sprite_.width(), sprite_.height()), size());
+    return render::scaleFor(QSize(sprite_->width(), sprite_->height()), size());
 }
 
 QPoint SpriteView::pictureOrigin() const
 {
     // As renderBox centres it.
-    const QSize shown = render::scaledSize(QSize(sprite_.width(), sprite_.height()), scale());
+    const QSize shown = render::scaledSize(QSize(sprite_->width(), sprite_->height()), scale());
     return {(width() - shown.width()) / 2, (height() - shown.height()) / 2};
 }
 
@@ -115,7 +116,7 @@ QSize SpriteView::minimumSizeHint() const
 void SpriteView::paintEvent(QPaintEvent* event)
 {
     if (image_.size() != size())
-        image_ = render::renderBox(sprite_, marked_, size(), true);
+        image_ = render::renderBox(*sprite_, *marked_, size(), true);
     QPainter painter(this);
     painter.drawImage(event->rect(), image_, event->rect());
     if (hasFocus()) {
@@ -135,7 +136,7 @@ void SpriteView::resizeEvent(QResizeEvent* event)
 void SpriteView::mousePressEvent(QMouseEvent* event)
 {
     const Qt::MouseButton button = event->button();
-    if (strokeButton_ != Qt::NoButton || sprite_.isEmpty() ||
+    if (strokeButton_ != Qt::NoButton || sprite_->isEmpty() ||
         (button != Qt::LeftButton && button != Qt::RightButton)) {
         event->ignore();
         return;
@@ -188,7 +189,7 @@ void SpriteView::contextMenuEvent(QContextMenuEvent* event)
 
 QString SpriteView::scaleText() const
 {
-    return sprite_.isEmpty() ? QString() : render::scaleText(scale());
+    return sprite_->isEmpty() ? QString() : render::scaleText(scale());
 }
 
 void SpriteView::updateScaleText()

@@ -12,6 +12,7 @@
 
 #include "Render.h"
 #include "Sprite.h"
+#include "SpriteOps.h"
 
 class SpriteView : public QWidget {
     Q_OBJECT
@@ -19,14 +20,23 @@ class SpriteView : public QWidget {
 public:
     explicit SpriteView(QWidget* parent = nullptr);
 
-    // Shows this sprite; `marked` flags the pixels that looked dark in the
-    // picture (empty: none). A mask of another size throws
-    // std::invalid_argument and changes nothing. An empty sprite shows an
-    // empty box.
-    void setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked = {});
-    void clear() { setSprite({}); }
-    const palvorn::Sprite& sprite() const { return sprite_; }
-    const palvorn::Sprite& marked() const { return marked_; }
+    // Shows this sprite, read where it lies and never copied: it and
+    // `marked` must outlive the view or be replaced by another setSprite.
+    // `marked` flags the pixels that looked dark in the picture (empty:
+    // none). A mask of another size throws std::invalid_argument and changes
+    // nothing. An empty sprite shows an empty box. The box is drawn whole.
+    void setSprite(const palvorn::Sprite& sprite, const palvorn::Sprite& marked);
+    void setSprite(const palvorn::Sprite& sprite);
+    void setSprite(palvorn::Sprite&&, const palvorn::Sprite&) = delete;
+    void setSprite(const palvorn::Sprite&, palvorn::Sprite&&) = delete;
+    void setSprite(palvorn::Sprite&&) = delete;
+    // Shows nothing (an empty box).
+    void clear();
+    // The shown sprite changed in place inside `pixels` only, as a pen stroke
+    // changes it: only those are drawn again. Same size and marks as before.
+    void pixelsChanged(const palvorn::PixelRect& pixels);
+    const palvorn::Sprite& sprite() const { return *sprite_; }
+    const palvorn::Sprite& marked() const { return *marked_; }
 
     // The scale at the current size (1:1 without a picture) and its text
     // ("shown at 4:1"; empty without a picture).
@@ -74,8 +84,11 @@ private:
     // Where the scaled picture's top left lies in the box.
     QPoint pictureOrigin() const;
 
-    palvorn::Sprite sprite_;
-    palvorn::Sprite marked_;
+    // note as the one shown, sent when it differs.
+    void showNote(QString note);
+
+    const palvorn::Sprite* sprite_;  // the owner's; never null
+    const palvorn::Sprite* marked_;
     QString scaleText_;  // as last sent
     QString note_;
     QImage image_;  // the box at its current size; null when it must be drawn again

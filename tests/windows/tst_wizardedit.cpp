@@ -14,6 +14,8 @@
 
 #include "SettingsFixture.h"
 #include "SpriteOps.h"
+#include "Render.h"
+#include "ScreenPreview.h"
 #include "SpriteView.h"
 #include "WizardHarness.h"
 
@@ -81,6 +83,8 @@ private slots:
     void controlsFollowUndoAndSteps();
     void strokes_data();
     void strokes();
+    void viewsReadTheModelAsAStrokeGoes_data();
+    void viewsReadTheModelAsAStrokeGoes();
     void penNeedsASprite();
     void operations_data();
     void operations();
@@ -372,6 +376,60 @@ void TestWizardEdit::strokes()
     QCOMPARE(wizard_->history().size(), before == palvorn::EnemyDocument{} ? 1u : 2u);
     QCOMPARE(undoName(), "Undo: " + name);
     checkUndoRedo(before, wizard_->document());
+}
+
+void TestWizardEdit::viewsReadTheModelAsAStrokeGoes_data()
+{
+    strokes_data();
+}
+
+void TestWizardEdit::viewsReadTheModelAsAStrokeGoes()
+{
+    QFETCH(QList<QPoint>, path);
+    QFETCH(bool, set);
+    QFETCH(bool, shift);
+
+    wizard_->takeIn(shapeSprite(), shapeMarks());
+    box()->resize(160, 100);  // 20:1: each point is drawn again in part
+    auto* screen = find<ScreenPreview>("ScreenPreview");
+    const palvorn::EnemyDocument& document = wizard_->model().document();
+    const Qt::MouseButton button = set ? Qt::LeftButton : Qt::RightButton;
+    const Qt::KeyboardModifiers keys = shift ? Qt::ShiftModifier : Qt::NoModifier;
+    // After every point the views show the model's own sprite, not a copy,
+    // and what they paint is the whole picture drawn afresh from it.
+    const auto check = [&] {
+        QCOMPARE(&box()->sprite(), &document.enemy.sprites[0]);
+        QCOMPARE(&box()->marked(), &document.marked[0]);
+        // The box's edge shows its focus: the picture lies inside it.
+        const QRect inside = box()->rect().adjusted(1, 1, -1, -1);
+        const QImage painted = box()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage whole = render::renderBox(document.enemy.sprites[0], document.marked[0], box()->size(), true)
+                                 .convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(painted.copy(inside), whole.copy(inside));
+        QCOMPARE(screen->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                 render::renderScreen(document.enemy.sprites[0], document.enemy.sprites[0], screen->zoom())
+                     .convertToFormat(QImage::Format_RGB32));
+    };
+    box()->grab();  // the box drawn once, so that points draw it in part
+
+    QTest::mousePress(box(), button, keys, box()->pointOf(path.first()));
+    check();
+    if (QTest::currentTestFailed())
+        return;
+    for (qsizetype i = 1; i + 1 < path.size(); ++i) {
+        QMouseEvent move(QEvent::MouseMove, box()->pointOf(path[i]), box()->mapToGlobal(box()->pointOf(path[i])),
+                         Qt::NoButton, button, keys);
+        QApplication::sendEvent(box(), &move);
+        check();
+        if (QTest::currentTestFailed())
+            return;
+    }
+    QTest::mouseRelease(box(), button, keys, box()->pointOf(path.last()));
+    check();
+    if (QTest::currentTestFailed())
+        return;
+    click("UndoBut");
+    check();
 }
 
 void TestWizardEdit::penNeedsASprite()
