@@ -16,6 +16,7 @@
 #include "PoseEditor.h"
 #include "Remembered.h"
 #include "SettingsWindow.h"
+#include "StepStrip.h"
 #include "Widgets.h"
 
 using widgets::poseName;
@@ -86,6 +87,7 @@ void WizardWindow::setUpControls()
     QFont bold = StepLbl->font();
     bold.setBold(true);
     StepLbl->setFont(bold);
+    Strip = new StepStrip(this);
 }
 
 void WizardWindow::setUpLayout()
@@ -120,6 +122,7 @@ void WizardWindow::setUpLayout()
     window->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     window->setSpacing(kSpacing);
     window->addWidget(StepLbl);
+    window->addWidget(Strip);
     window->addLayout(Editor->layout(), 1);
     window->addWidget(instruct);
     window->addLayout(separator);
@@ -164,6 +167,7 @@ void WizardWindow::setUpActions()
     connect(NextBut, &QPushButton::clicked, nextAction_, &QAction::trigger);
     connect(BackBut, &QPushButton::clicked, backAction_, &QAction::trigger);
     connect(FinishBut, &QPushButton::clicked, this, &WizardWindow::finish);
+    connect(Strip, &StepStrip::poseClicked, this, &WizardWindow::showStep);
     connect(NewBut, &QPushButton::clicked, this, &WizardWindow::startNew);
     connect(Browse, &QPushButton::clicked, intake_, &PictureIntake::browse);
 }
@@ -184,6 +188,7 @@ void WizardWindow::showStep(int pose)
     // users and their notes know the line, so it stays.
     instruct->setText(QStringLiteral("Select the bitmap for the ") + poseName(pose_) + QStringLiteral(" sprite."));
     Editor->showPose(pose_);
+    Strip->showPoses(model_.enemy().sprites, pose_);
     updateButtons();
 }
 
@@ -259,17 +264,18 @@ void WizardWindow::openEnemy(const QString& path)
 
 void WizardWindow::finish()
 {
-    // The first step that cannot be written is named and shown.
+    // Every missing step is named and the first shown; else the first too
+    // large is shown, and checkSprites words it.
+    const std::string missing = palvorn::missingSpritesText(model_.enemy().sprites);
     for (int pose = 0; pose < kSteps; ++pose) {
-        if (model_.spriteSize(pose) == 0) {
+        if (missing.empty() ? model_.spriteSize(pose) > palvorn::kSizeLimit : model_.spriteSize(pose) == 0) {
             showStep(pose);
-            platform::warn(this, QStringLiteral("Sprites"), QStringLiteral("The %1 sprite is missing.").arg(poseName(pose)));
-            return;
+            break;
         }
-        if (model_.spriteSize(pose) > palvorn::kSizeLimit) {
-            showStep(pose);
-            break;  // checkSprites words it
-        }
+    }
+    if (!missing.empty()) {
+        platform::warn(this, QStringLiteral("Sprites"), QString::fromStdString(missing));
+        return;
     }
     if (const auto refusal = palvorn::checkSprites(model_.enemy())) {
         platform::warn(this, QString::fromStdString(refusal->title), QString::fromStdString(refusal->text));

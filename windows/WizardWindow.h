@@ -1,11 +1,10 @@
 #pragma once
 // The wizard window ("Main"), alive for the whole run: it owns the enemy
-// (EnemyModel) and walks five steps, one per pose, each edited by the pose
-// editor and filled by the picture intake. "Finish" opens the settings
-// window; "New", "Open" and the Sprites window's "Ok" start another enemy,
-// undoably; closing it closes the other windows, asking first when work
-// would be lost. Its title names the enemy once it has a name, marked
-// while changes are not yet written.
+// (EnemyModel) and walks five steps, one a pose, shown at a glance in the
+// step strip, each edited by the pose editor and filled by the picture
+// intake. "Finish" opens the settings window; "New", "Open" and the Sprites
+// window's "Ok" start another enemy, undoably; closing asks first when work
+// would be lost. The title names the enemy, marked while changes are unwritten.
 
 #include <QWidget>
 
@@ -19,6 +18,7 @@ class QLabel;
 class QPushButton;
 class PictureIntake;
 class PoseEditor;
+class StepStrip;
 
 class WizardWindow : public QWidget {
     Q_OBJECT
@@ -29,15 +29,13 @@ public:
     static constexpr int kSteps = palvorn::kPoses;
 
     const EnemyModel& model() const { return model_; }
-    // The current step as the window numbers it, 1..5.
-    int curStep() const { return pose_ + 1; }
+    int curStep() const { return pose_ + 1; }  // the current step as the window numbers it, 1..5
     const palvorn::Enemy& enemy() const { return model_.enemy(); }
     const palvorn::EnemyDocument& document() const { return model_.document(); }
     const palvorn::History& history() const { return model_.history(); }
     // The packed size of step 1..5's sprite; 0 when none was taken in.
     int spriteSize(int step) const { return model_.spriteSize(step - 1); }
-    // The open settings window, or nullptr.
-    SettingsWindow* settingsWindow() const { return settings_.get(); }
+    SettingsWindow* settingsWindow() const { return settings_.get(); }  // the open one, or nullptr
 
     // Puts a sprite (and the marks of its picture, or none) into the
     // current step as one undoable change named "WHAT into POSE".
@@ -45,9 +43,8 @@ public:
                 const QString& what = QStringLiteral("picture"));
     // The same for a taken picture; see PictureIntake::takeIn.
     void takeIn(const TakenPicture& taken, const QString& what = QStringLiteral("picture"));
-    // Open: reads an enemy source file into the five steps and the settings,
-    // undoably, then opens the settings window. A refused file is reported
-    // by line and changes nothing.
+    // Open: reads an enemy source file into the steps and settings, undoably,
+    // then opens the settings window; a refused file changes nothing.
     void openEnemy(const QString& path);
 
 public slots:
@@ -91,5 +88,6 @@ private:
     QPushButton* UndoBut = nullptr;
     QPushButton* RedoBut = nullptr;
     QLabel* StepLbl = nullptr;
+    StepStrip* Strip = nullptr;  // objectName "StepStrip"
     PoseEditor* Editor = nullptr;
 };

@@ -257,7 +257,7 @@ void TestWizardHistory::overLimitThenNewIsNoDeadEnd()
     road::click(wizard_.get(), "FinishBut");
     QCOMPARE(recorder_->warnings.size(), 1);
     QCOMPARE(recorder_->warnings[0].title, QStringLiteral("Sprites"));
-    QCOMPARE(recorder_->warnings[0].text, QStringLiteral("The normal sprite is missing."));
+    QCOMPARE(recorder_->warnings[0].text, QStringLiteral("The normal, high attack, low attack and special attack sprites are missing."));
     QCOMPARE(wizard_->curStep(), 1);
     QVERIFY(!harness::openWindow<SettingsWindow>());
 }

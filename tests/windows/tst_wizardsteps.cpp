@@ -204,7 +204,7 @@ void WizardSteps::finish_data()
     QTest::newRow("step 3 missing") << QList<QSize>{small, small, {}, small, small} << false
                                     << "The low attack sprite is missing." << 3;
     QTest::newRow("steps 2 and 4 missing") << QList<QSize>{small, {}, small, {}, small} << false
-                                           << "The high attack sprite is missing." << 2;
+                                           << "The high attack and special attack sprites are missing." << 2;
     QTest::newRow("step 5 missing") << QList<QSize>{small, small, small, small, {}} << false
                                     << "The hurt sprite is missing." << 5;
     QTest::newRow("step 5 at the limit") << QList<QSize>{small, small, small, small, QSize(40, 40)} << true << ""
