@@ -42,7 +42,7 @@ if not exist "%tools%palvorn-8xp.exe" (
 
 if exist "%work%" rmdir /s /q "%work%"
 mkdir "%work%" 2>nul
-if not exist "%work%\" (
+if not exist "%work%" (
     set "why=Cannot create a work folder in this folder."
     set "work="
     goto fail
@@ -56,7 +56,7 @@ if errorlevel 1 (
 
 "%tools%pasmo.exe" --bin "%work%\source.asm" "%work%\program.bin" > "%work%\tool.out" 2>&1
 if errorlevel 1 (
-    set "why=pasmo rejected the source file; line numbers are those of NAME.asm, source.asm is its adapted copy."
+    set "why=pasmo rejected %name%.asm; line numbers are those of %name%.asm, source.asm is its adapted copy."
     goto fail
 )
 
@@ -70,8 +70,11 @@ if not exist "%work%\program.8xp" (
     goto fail
 )
 
-rem move would put the new file inside a folder standing at NAME.8XP.
-if exist "%name%.8XP\" (
+rem move would put the new file inside a folder standing at NAME.8XP. (Wine's
+rem cmd finds a file at "NAME.8XP\" too, so the attributes tell.)
+set "attributes="
+for %%F in ("%name%.8XP") do set "attributes=%%~aF"
+if "%attributes:~0,1%"=="d" (
     set "why=A folder named like the program file is in the way."
     goto fail
 )
@@ -93,10 +96,14 @@ exit /b 0
 > "%name%.log" echo asm.bat: building "%name%.8XP" from "%name%.asm" failed in "%CD%".
 >> "%name%.log" echo %why%
 if not defined work goto failed
-if exist "%work%\tool.out" (
-    >> "%name%.log" echo --- tool output:
-    type "%work%\tool.out" >> "%name%.log"
-)
+rem The failed tool's output, when it said anything. (Wine's cmd cannot take
+rem a block after "for ... do if", hence the jump.)
+set "said=0"
+if exist "%work%\tool.out" for %%F in ("%work%\tool.out") do set "said=%%~zF"
+if "%said%"=="0" goto unwork
+>> "%name%.log" echo --- tool output:
+type "%work%\tool.out" >> "%name%.log"
+:unwork
 rmdir /s /q "%work%"
 :failed
 exit /b 1
