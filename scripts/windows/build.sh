@@ -106,7 +106,8 @@ qt_prefix() {
 }
 
 # Debian's cleaned tarball lacks Qt's copy of the tablet headers; Wine's
-# LGPL ones serve once two Wine-only naming macros are defined.
+# LGPL ones serve once two Wine-only naming macros and the original header's
+# API are defined.
 patch_qt_source() {
   local src="$1" wintab="$1/src/3rdparty/wintab" wine=/usr/include/wine/wine/windows
   mkdir -p "$wintab"
@@ -121,6 +122,9 @@ patch_qt_source() {
     echo '#endif'
     echo '#ifndef DECL_WINELIB_TYPE_AW'
     echo '# define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;'
+    echo '#endif'
+    echo '#ifndef API'
+    echo '# define API WINAPI'
     echo '#endif'
     cat "$wine/wintab.h"
   } > "$wintab/wintab.h"
