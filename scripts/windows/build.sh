@@ -129,6 +129,10 @@ patch_qt_source() {
     cat "$wine/wintab.h"
   } > "$wintab/wintab.h"
   cp "$wine/pktdef.h" "$wintab/pktdef.h"
+  # Qt Gui builds its DirectWrite font database only with Direct2D, which is
+  # off; the platform plugin must then not ask for it.
+  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$src/src/plugins/platforms/windows/qwindowsintegration.cpp"
 }
 
 build_qt() {
@@ -187,7 +191,7 @@ zlib_build() {
   rm -f "$deps/lib/libz.a"
   $host-ar rcs "$deps/lib/libz.a" "$obj"/*.o
   cp zlib.h zconf.h "$deps/include/"
-  pc zlib "" "-lz"
+  pc zlib 1.2.13 "" "-lz"
 }
 
 giflib_build() {
@@ -201,7 +205,7 @@ spng_build() {
   # Its CMake file needs the shared library to configure the static one.
   cmake_dep -DSPNG_SHARED=ON -DSPNG_STATIC=ON -DBUILD_EXAMPLES=OFF
   # Its static library's header wants SPNG_STATIC, or it imports from a DLL.
-  pc spng "-DSPNG_STATIC" "-lspng_static -lz"
+  pc spng 0.7.3 "-DSPNG_STATIC" "-lspng_static -lz"
 }
 
 jpeg_build() {
@@ -226,15 +230,15 @@ pasmo_build() {
   cp "$bld/pasmo.exe" "$deps/bin/pasmo.exe"
 }
 
-# pc NAME CFLAGS LIBS: a pkg-config file for a static library in $deps.
+# pc NAME VERSION CFLAGS LIBS: a pkg-config file for a static library in $deps.
 pc() {
   mkdir -p "$deps/lib/pkgconfig"
   cat > "$deps/lib/pkgconfig/$1.pc" <<EOF
 Name: $1
 Description: $1, static, for $host
-Version: 0
-Cflags: -I$deps/include $2
-Libs: -L$deps/lib $3
+Version: $2
+Cflags: -I$deps/include $3
+Libs: -L$deps/lib $4
 EOF
 }
 
