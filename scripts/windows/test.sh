@@ -179,7 +179,7 @@ xclip_pid=$!
 find_window() {
   local id="" i
   for i in $(seq 60); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    id=$(xdotool search --onlyvisible --name "^$1" 2>/dev/null | head -1)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 1
   done
@@ -191,9 +191,9 @@ settings=$(find_window "Character Settings")
 check "the settings window opens with the enemy" [ -n "$settings" ]
 if [ -n "$wizard" ] && [ -n "$settings" ]; then
   sleep 2
-  xdotool windowactivate --sync "$wizard" key --clearmodifiers ctrl+v
+  xdotool windowfocus --sync "$wizard" key --clearmodifiers ctrl+v
   sleep 2
-  xdotool windowactivate --sync "$settings" key --clearmodifiers Return
+  xdotool windowfocus --sync "$settings" key --clearmodifiers Return
   for i in $(seq 60); do [ -f "$prog/Slime.8XP" ] && break; sleep 1; done
   sleep 3
   import -window root "$out/windows-under-wine.png"
