@@ -6,6 +6,10 @@
 #include "CommandLine.h"
 #include "WizardWindow.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 // Qt aborts with a long diagnostic when no display is reachable; say plainly
@@ -18,6 +22,18 @@ bool displayReachable()
     return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 #else
     return true;
+#endif
+}
+
+// The executable is a console program so that the command line prints where
+// it was typed; started from Explorer, Windows gives it a console window of
+// its own, which the windows have no use for.
+void dropOwnConsole()
+{
+#ifdef Q_OS_WIN
+    DWORD processes[2];
+    if (GetConsoleProcessList(processes, 2) == 1)
+        FreeConsole();
 #endif
 }
 
@@ -36,6 +52,7 @@ int main(int argc, char* argv[])
                    stderr);
         return EXIT_FAILURE;
     }
+    dropOwnConsole();
     const QString file = windowsFile(argc, argv);
     // Only the program's name reaches the toolkit: every argument is ours.
     int toolkitArgc = 1;

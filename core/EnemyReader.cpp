@@ -1,4 +1,5 @@
 #include "EnemyReader.h"
+#include "OpenFile.h"
 
 #include <algorithm>
 #include <array>
@@ -398,7 +399,7 @@ Enemy readEnemySource(std::string_view text)
 
 Enemy readEnemyFile(const std::filesystem::path& path)
 {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(openForReading(path), &std::fclose);
     if (!file)
         throw EnemyFileError(path, errnoText(errno));
     // Read in pieces up to one byte past the bound: memory follows the file's

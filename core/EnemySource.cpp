@@ -1,6 +1,7 @@
 #include "EnemySource.h"
 
 #include "Rules.h"
+#include "OpenFile.h"
 #include "ValueLine.h"
 
 #include <cerrno>
@@ -155,7 +156,7 @@ void writeWhole(const std::filesystem::path& target, std::string_view text)
         temp = target;
         temp += ".tmp" + std::to_string(random() % 1000000);
         errno = 0;
-        file = std::fopen(temp.string().c_str(), "wbx");
+        file = createNewFile(temp);
         if (!file && errno != EEXIST)
             throw WriteError(target, errnoText(errno));
     }

@@ -38,8 +38,9 @@ namespace {
 // The channel loops below are plain loops over a whole row, which the
 // compiler vectorises; reading every third or fourth byte needs byte
 // shuffles that the x86-64 baseline lacks, so there an AVX2 copy is made
-// beside the baseline one and the processor picks at load time.
-#if defined(__x86_64__) && defined(__GNUC__)
+// beside the baseline one and the processor picks at load time (an ELF
+// feature: Windows executables have no such load-time choice).
+#if defined(__x86_64__) && defined(__GNUC__) && defined(__ELF__)
 #define PALVORN_ROW_LOOP __attribute__((target_clones("avx2", "default")))
 #else
 #define PALVORN_ROW_LOOP

@@ -7,9 +7,9 @@
 # program tells old from new by its time), NAME.log says why and the status
 # is non-zero.
 #
-# Chain: a copy of NAME.asm adapted to pasmo's syntax -> pasmo -> raw binary
-# -> palvorn-8xp (beside this script, wherever the working directory is) ->
-# NAME.8XP. NAME.asm is never changed.
+# Chain: a copy of NAME.asm adapted to pasmo's syntax (by palvorn-8xp --pasmo)
+# -> pasmo -> raw binary -> palvorn-8xp (beside this script, wherever the
+# working directory is) -> NAME.8XP. NAME.asm is never changed.
 # Any script of this name that takes the same argument can replace this one.
 
 if [ "$#" -ne 1 ]; then
@@ -67,15 +67,20 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/asm-sh.XXXXXX") || {
     fail "Cannot create a temporary folder."
 }
 
-# pasmo's dialect: "db" instead of ".db", no ".end" (its END line ends the
-# source). The ".end" line becomes empty rather than vanishing, so that
-# line numbers in pasmo's messages are those of NAME.asm. Line ends lose
-# their carriage returns.
-cr=$(printf '\r')
-if ! sed -e "s/$cr\$//" \
-        -e 's/^\([[:space:]]*\)[.][dD][bB]\([[:space:]]\)/\1db\2/' \
-        -e 's/^[[:space:]]*[.][eE][nN][dD][[:space:]]*$//' \
-        "$src" > "$work/source.asm" 2> "$work/tool.out"; then
+# wrap ARGUMENTS...: runs palvorn-8xp, its output in $work/tool.out, and
+# returns its status; one that could not start ends the script.
+wrap() {
+    "$wrapper" "$@" > "$work/tool.out" 2>&1
+    wrap_status=$?
+    if [ "$wrap_status" -eq 127 ]; then
+        fail "palvorn-8xp could not start; a missing shared library is usually the calculator file library:" \
+            "install the Debian package libtifiles2-11 (or libtifiles-dev)."
+    fi
+    return "$wrap_status"
+}
+
+# pasmo's copy of NAME.asm (its dialect differs; see palvorn-8xp --pasmo).
+if ! wrap --pasmo "$src" "$work/source.asm"; then
     fail "Cannot make the assembler's copy of $name.asm."
 fi
 
@@ -83,12 +88,7 @@ if ! pasmo --bin "$work/source.asm" "$work/program.bin" > "$work/tool.out" 2>&1;
     fail "pasmo rejected $name.asm (line numbers are those of $name.asm; source.asm is its adapted copy)."
 fi
 
-"$wrapper" "$name" "$work/program.bin" "$work/program.8xp" > "$work/tool.out" 2>&1
-status=$?
-if [ "$status" -eq 127 ]; then
-    fail "palvorn-8xp could not start; a missing shared library is usually the calculator file library:" \
-        "install the Debian package libtifiles2-11 (or libtifiles-dev)."
-elif [ "$status" -ne 0 ]; then
+if ! wrap "$name" "$work/program.bin" "$work/program.8xp"; then
     fail "palvorn-8xp could not make the calculator program file."
 fi
 

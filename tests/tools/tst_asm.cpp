@@ -22,6 +22,8 @@ namespace {
 
 const QString programDir = QStringLiteral(PALVORN_PROGRAM_DIR);
 const QString goldenSlime = QStringLiteral(PALVORN_GOLDEN_SLIME);
+// palvorn-8xp with the writer of our own that the Windows build uses.
+const QString ownWrapper = QStringLiteral(PALVORN_OWN_8XP);
 
 QByteArray readFile(const QString& path)
 {
@@ -88,11 +90,11 @@ struct Folder {
     QTemporaryDir tmp;  // TMPDIR of the script
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 
-    explicit Folder(bool withWrapper = true)
+    explicit Folder(bool withWrapper = true, const QString& wrapper = programDir + "/palvorn-8xp")
     {
         QFile::copy(programDir + "/asm.sh", path("asm.sh"));
         if (withWrapper)
-            QFile::copy(programDir + "/palvorn-8xp", path("palvorn-8xp"));
+            QFile::copy(wrapper, path("palvorn-8xp"));
         env.insert("TMPDIR", tmp.path());
     }
     QString path(const QString& file) const { return dir.filePath(file); }
@@ -164,6 +166,8 @@ private slots:
     void wrapperSizeLimit();
     void wrapperRefusesBadInput_data();
     void wrapperRefusesBadInput();
+    void ownWriterMatchesLibrary_data();
+    void ownWriterMatchesLibrary();
 };
 
 void TestAsm::initTestCase()
@@ -460,6 +464,53 @@ void TestAsm::wrapperRefusesBadInput()
     const QByteArray err = p.readAllStandardError();
     QVERIFY2(err.contains(stderrSays), err.constData());
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"in.bin"});
+}
+
+void TestAsm::ownWriterMatchesLibrary_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("body");  // empty: NAME.asm is the golden Slime, built by asm.sh
+
+    QTest::newRow("Slime through asm.sh") << "Slime" << QByteArray();
+    QTest::newRow("eight letters, space dropped") << "Big Rat Abc" << QByteArray();
+    QTest::newRow("empty body") << "Imp" << QByteArray("", 0);
+    QByteArray largest(0xFFFF - 17 - 2, '\0');
+    for (qsizetype i = 0; i < largest.size(); ++i)
+        largest[i] = char(i * 7 + 3);  // a checksum that wraps past 16 bits
+    QTest::newRow("largest body") << "Ogre" << largest;
+}
+
+// The Windows build writes .8XP files without the library: the same input
+// must give the same bytes.
+void TestAsm::ownWriterMatchesLibrary()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, body);
+
+    QByteArray library, own;
+    if (body.isNull()) {
+        Folder libFolder, ownFolder(true, ownWrapper);
+        for (Folder* f : {&libFolder, &ownFolder}) {
+            writeFile(f->path(name + ".asm"), readFile(goldenSlime));
+            QByteArray output;
+            QCOMPARE(f->run(name, &output), 0);
+        }
+        library = readFile(libFolder.path(name + ".8XP"));
+        own = readFile(ownFolder.path(name + ".8XP"));
+    } else {
+        QTemporaryDir dir;
+        writeFile(dir.filePath("in.bin"), body);
+        for (const QString& wrapper : {programDir + "/palvorn-8xp", ownWrapper}) {
+            QProcess p;
+            p.start(wrapper, {name, dir.filePath("in.bin"), dir.filePath("out.8xp")});
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitCode(), 0);
+            (library.isEmpty() ? library : own) = readFile(dir.filePath("out.8xp"));
+        }
+    }
+    QVERIFY(!library.isEmpty());
+    QCOMPARE(own.size(), library.size());
+    QCOMPARE(own.toHex(' '), library.toHex(' '));
 }
 
 QTEST_GUILESS_MAIN(TestAsm)
