@@ -191,15 +191,19 @@ settings=$(find_window "Character Settings")
 check "the settings window opens with the enemy" [ -n "$settings" ]
 if [ -n "$wizard" ] && [ -n "$settings" ]; then
   sleep 2
-  xdotool windowfocus --sync "$wizard" key --clearmodifiers ctrl+v
+  # Wine gives the keyboard to the window last clicked, not to one focused
+  # through X alone: a click on the wizard's step caption first.
+  xdotool mousemove --window "$wizard" 60 12 click 1 sleep 1 key --clearmodifiers ctrl+v
   sleep 2
-  xdotool windowfocus --sync "$settings" key --clearmodifiers Return
+  xdotool mousemove --window "$settings" 8 8 click 1 sleep 1 key --clearmodifiers Return
   for i in $(seq 60); do [ -f "$prog/Slime.8XP" ] && break; sleep 1; done
   sleep 3
   import -window root "$out/windows-under-wine.png"
-  check "the Sprites window shows the build" find_window Sprites
+  check "the Sprites window shows the build" eval 'find_window Sprites >/dev/null'
   check "Create wrote Slime.asm into the program folder" [ -f "$prog/Slime.asm" ]
-  check "the picture taken from the clipboard is in Slime.asm" ! cmp -s "$prog/Slime.asm" "$golden"
+  # The normal sprite follows the header and stats: its height, then its rows.
+  took_picture() { [ "$(sed -n 6,9p "$prog/Slime.asm" | tr -d ' \r' | tr '\n' ' ')" = ".db3 .db\$FF .db\$81 .db\$FF " ]; }
+  check "the picture taken from the clipboard is in Slime.asm" took_picture
   if [ -f "$prog/Slime.asm" ] && linux_8xp "$prog/Slime.asm" "$work/linux-gui.8XP"; then
     check "asm.bat built Slime.8XP as the Linux chain does" cmp "$prog/Slime.8XP" "$work/linux-gui.8XP"
   else
