@@ -75,6 +75,9 @@ ConversionControls::ConversionControls(EnemyModel& model, QWidget* window) : QOb
     // One change per value typed and confirmed, not one per digit.
     ScaleBox->setKeyboardTracking(false);
     ScaleBox->installEventFilter(this);
+    // The window's controls outlive the model, its member, while the window is
+    // torn down: the focus leaving the box then must not reach the model.
+    connect(&model_, &QObject::destroyed, ScaleBox, [this] { ScaleBox->removeEventFilter(this); });
     FitBut = widgets::button(window, "FitBut", QStringLiteral("Fit"), widgets::kSmallButtonWidth);
     ApplyAllBut = widgets::button(window, "ApplyAllBut", QStringLiteral("Use for All Poses"), 2 * widgets::kButtonWidth);
     wheelEnd_ = new QTimer(this);
