@@ -166,8 +166,8 @@ check "Slime.log holds the assembler's message" grep -q "Value expected" "$enemi
 mv -f "$work/pasmo.exe" "$prog/pasmo.exe"
 
 echo "== the windows"
-# The golden enemy opened from elsewhere; the program folder is writable, so
-# Create writes there and runs asm.bat there.
+# The golden enemy opened from elsewhere: an opened enemy's Create writes
+# back into its own folder and runs asm.bat there.
 opened="$work/Gegner öffnen"
 mkdir -p "$opened" && cp "$golden" "$opened/Slime.asm"
 picture "$work/taken.png" XXXXXXXX X......X XXXXXXXX
@@ -185,7 +185,8 @@ find_window() {
   done
   return 1
 }
-wizard=$(find_window "Palvorn - Battle External Enemy Creator")
+# The wizard's title names the opened enemy, marked while it has unwritten changes.
+wizard=$(find_window "Slime\\*? - Palvorn - Battle External Enemy Creator")
 check "the wizard window opens" [ -n "$wizard" ]
 settings=$(find_window "Character Settings")
 check "the settings window opens with the enemy" [ -n "$settings" ]
@@ -196,16 +197,16 @@ if [ -n "$wizard" ] && [ -n "$settings" ]; then
   xdotool mousemove --window "$wizard" 60 12 click 1 sleep 1 key --clearmodifiers ctrl+v
   sleep 2
   xdotool mousemove --window "$settings" 8 8 click 1 sleep 1 key --clearmodifiers Return
-  for i in $(seq 60); do [ -f "$prog/Slime.8XP" ] && break; sleep 1; done
+  for i in $(seq 60); do [ -f "$opened/Slime.8XP" ] && break; sleep 1; done
   sleep 3
   import -window root "$out/windows-under-wine.png"
   check "the Sprites window shows the build" eval 'find_window Sprites >/dev/null'
-  check "Create wrote Slime.asm into the program folder" [ -f "$prog/Slime.asm" ]
+  check "Create wrote Slime.asm back into the folder it was opened from" [ -f "$opened/Slime.asm" ]
   # The normal sprite follows the header and stats: its height, then its rows.
-  took_picture() { [ "$(sed -n 6,9p "$prog/Slime.asm" | tr -d ' \r' | tr '\n' ' ')" = ".db3 .db\$FF .db\$81 .db\$FF " ]; }
+  took_picture() { [ "$(sed -n 6,9p "$opened/Slime.asm" | tr -d ' \r' | tr '\n' ' ')" = ".db3 .db\$FF .db\$81 .db\$FF " ]; }
   check "the picture taken from the clipboard is in Slime.asm" took_picture
-  if [ -f "$prog/Slime.asm" ] && linux_8xp "$prog/Slime.asm" "$work/linux-gui.8XP"; then
-    check "asm.bat built Slime.8XP as the Linux chain does" cmp "$prog/Slime.8XP" "$work/linux-gui.8XP"
+  if [ -f "$opened/Slime.asm" ] && linux_8xp "$opened/Slime.asm" "$work/linux-gui.8XP"; then
+    check "asm.bat built Slime.8XP as the Linux chain does" cmp "$opened/Slime.8XP" "$work/linux-gui.8XP"
   else
     fail "the Linux chain builds the windows' Slime.asm"
   fi
