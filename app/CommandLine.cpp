@@ -9,6 +9,11 @@
 #include "SendCommand.h"
 #include "Subcommand.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 namespace {
 
 using cli::kDone;
@@ -113,6 +118,25 @@ std::string usage()
 
 }  // namespace
 
+QStringList programArguments(int argc, char* argv[])
+{
+    QStringList args;
+#ifdef Q_OS_WIN
+    // argv holds the arguments in the ANSI code page, which lacks most
+    // letters; the wide command line has them all.
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 1; i < count; ++i)
+            args << QString::fromWCharArray(wide[i]);
+        LocalFree(wide);
+        return args;
+    }
+#endif
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
 bool isCommandLine(int argc, char* argv[])
 {
     return argc >= 2 && windowsFile(argc, argv).isEmpty();
@@ -120,12 +144,12 @@ bool isCommandLine(int argc, char* argv[])
 
 QString windowsFile(int argc, char* argv[])
 {
-    if (argc != 2)
+    const QStringList args = programArguments(argc, argv);
+    if (args.size() != 1)
         return {};
-    const std::string first = argv[1];
-    if (subcommandOf(first) || first.rfind('-', 0) == 0)
+    const QString& path = args.constFirst();
+    if (subcommandOf(path.toStdString()) || path.startsWith(QLatin1Char('-')))
         return {};
-    const QString path = QString::fromLocal8Bit(argv[1]);
     return QFileInfo(path).isFile() ? path : QString();
 }
 
@@ -142,12 +166,8 @@ int runCommandLine(int argc, char* argv[])
         say(stdout, std::string(kProgram) + " " + PALVORN_VERSION + "\n" + kLicence);
         return kDone;
     }
-    if (const cli::Subcommand* command = subcommandOf(word)) {
-        QStringList args;
-        for (int i = 2; i < argc; ++i)
-            args << QString::fromLocal8Bit(argv[i]);
-        return command->run(args);
-    }
+    if (const cli::Subcommand* command = subcommandOf(word))
+        return command->run(programArguments(argc, argv).mid(1));
     // One line naming the word, and where to look: the whole usage would
     // bury the line.
     say(stderr, std::string(kProgram) + ": \"" + word + "\" is " +

@@ -3,6 +3,11 @@
 // display, with the same checks and messages as the windows.
 
 #include <QString>
+#include <QStringList>
+
+// The arguments after the program's name, with every letter as typed: on
+// Windows from the wide command line, elsewhere argv in the locale's encoding.
+QStringList programArguments(int argc, char* argv[]);
 
 // Whether these arguments ask for the command line rather than the windows:
 // any argument but a lone existing file. Anything the command line does not

@@ -5,9 +5,11 @@
 #     golden file and Slime.8XP byte-equal to the Linux chain's;
 #   - show prints what it prints on Linux; export writes the same pictures;
 #   - a failing build keeps the older .8XP and reports the failure;
-#   - the windows start, a picture is taken from the clipboard and Create
-#     builds (a screenshot is kept in build-windows/);
-# every folder on the way has spaces and non-ASCII letters in its name.
+#   - the windows start and show the enemy's name in its box, a picture is
+#     taken from the clipboard and Create builds (a screenshot is kept in
+#     build-windows/);
+# every folder on the way has spaces and non-ASCII letters in its name, some
+# of them outside the ANSI code page that argv holds on Windows.
 # Ends with "N passed, M failed" and a non-zero status on any failure.
 set -uo pipefail
 
@@ -21,7 +23,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${PALVORN_UNDER_XVFB:-}" ]; then
 fi
 
 install_packages() {
-  local wanted=(wine wine64 xvfb xauth xdotool xclip imagemagick unzip gcc-mingw-w64-x86-64-posix) missing=() p
+  local wanted=(wine wine64 fonts-wine xvfb xauth xdotool xclip imagemagick unzip gcc-mingw-w64-x86-64-posix) missing=() p
   for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
@@ -74,6 +76,11 @@ wine wineboot -i >/dev/null 2>&1
 wineserver -w
 # A fresh prefix may lack the user's temporary folder, which Windows has.
 mkdir -p "$WINEPREFIX/drive_c/users/$(id -un)/Temp"
+# Windows always has Tahoma, the windows' font; a bare Wine prefix has no
+# Windows font, and its fallback (a math font with very tall lines) puts the
+# text of every line edit and spin box above the box, out of sight. Wine's
+# own Tahoma stands in for Windows'.
+cp /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
 
 unzip -q "$zip" -d "$work/Mes programmes é"
 prog=$(ls -d "$work/Mes programmes é"/palvorn-enemy-creator-*)
@@ -144,6 +151,18 @@ for kind in sheet:png battle:gif screen:png; do
   check "export $word writes the picture Linux writes" same_picture "$enemies/Slime $word.$ext" "$work/linux-$word.$ext"
 done
 
+echo "== letters outside the ANSI code page"
+# Windows passes argv in the ANSI code page, which has no Cyrillic letters
+# and no ő: the arguments must come from the wide command line.
+far="$work/Враги ő"
+mkdir -p "$far"
+wine "$exe" create "${slime_values[@]}" --folder "$(win "$far")" "${slime_pictures[@]}" > "$work/far.out" 2>&1
+check "create writes Slime.asm into a folder named in Cyrillic" cmp "$far/Slime.asm" "$golden"
+cp "$golden" "$far/Slime.asm"
+wine "$exe" show "$(win "$far/Slime.asm")" > "$work/show-far.out" 2>&1
+check "show reads an enemy from a folder named in Cyrillic" \
+  cmp <(tr -d '\r' < "$work/show-far.out") "$root/tests/core/data/Slime.txt"
+
 echo "== a failing build"
 # An assembler that fails in place of pasmo.exe; the older Slime.8XP stays.
 mv "$prog/pasmo.exe" "$work/pasmo.exe"
@@ -192,6 +211,18 @@ settings=$(find_window "Character Settings")
 check "the settings window opens with the enemy" [ -n "$settings" ]
 if [ -n "$wizard" ] && [ -n "$settings" ]; then
   sleep 2
+  # The name box (the right half of the settings window's first row) shows
+  # the opened enemy's name: dark text pixels, where an unreadable box has none.
+  name_shown() {
+    local w h dark
+    read -r w h < <(xdotool getwindowgeometry "$settings" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+    import -window "$settings" "$work/settings.png" || return 1
+    dark=$(convert "$work/settings.png" -crop "$((w / 2 - 4))x34+$((w / 2))+0" -colorspace Gray -threshold 25% \
+             -format '%[fx:round((1-mean)*w*h)]' info:)
+    echo "dark pixels in the name box: $dark"
+    [ "$dark" -ge 20 ]
+  }
+  check "the settings window's name box shows the name" name_shown
   # Wine gives the keyboard to the window last clicked, not to one focused
   # through X alone: a click on the wizard's step caption first.
   xdotool mousemove --window "$wizard" 60 12 click 1 sleep 1 key --clearmodifiers ctrl+v
