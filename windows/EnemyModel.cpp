@@ -94,6 +94,14 @@ void EnemyModel::updateLive(palvorn::PoseState state, const QString& name)
     emit poseChanged(live_->pose);
 }
 
+void EnemyModel::editLive(const std::function<void(palvorn::Sprite&)>& edit, const QString& name)
+{
+    if (!name.isEmpty())
+        live_->name = name;
+    edit(document_.enemy.sprites.at(static_cast<std::size_t>(live_->pose)));
+    emit poseChanged(live_->pose);
+}
+
 void EnemyModel::commitLive()
 {
     if (!live_)

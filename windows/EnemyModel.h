@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,6 +53,9 @@ public:
     // whose edit it is (liveTag), for an editor with more than one kind.
     void beginLive(int pose, const QString& name, const void* tag = nullptr);
     void updateLive(palvorn::PoseState state, const QString& name = {});
+    // The same for an edit of the live pose's sprite alone, made in place
+    // by `edit` (a pen point): no copy of the pose a point.
+    void editLive(const std::function<void(palvorn::Sprite&)>& edit, const QString& name = {});
     void commitLive();
     bool isLive() const { return live_.has_value(); }
     // The live edit's pose and its state when it began (a live edit must be going on).

@@ -44,10 +44,9 @@ void Pen::start(QPoint pixel, bool set)
                      this);
     sets_ = set;
     from_ = last_ = pixel;
-    palvorn::PoseState state = model_.pose(pose_);
-    palvorn::drawLine(state.sprite, pixel.x(), pixel.y(), pixel.x(), pixel.y(), set);
     drawn_ = changed_ = lineBounds(pixel, pixel);
-    model_.updateLive(std::move(state));
+    model_.editLive(
+        [&](palvorn::Sprite& sprite) { palvorn::drawLine(sprite, pixel.x(), pixel.y(), pixel.x(), pixel.y(), set); });
 }
 
 void Pen::moveTo(QPoint pixel, bool straight)
@@ -56,23 +55,28 @@ void Pen::moveTo(QPoint pixel, bool straight)
         return;  // the stroke was ended by another change
     if (pixel == last_ && !straight)
         return;
-    palvorn::PoseState state = model_.pose(pose_);
     QString name;
+    QPoint from = last_;  // from the last point reported, so that a fast move leaves no gap
+    bool redraw = false;
     if (straight) {
         // One straight line from where the stroke began, in place of what it drew.
-        state.sprite = model_.liveBefore().sprite;
-        palvorn::drawLine(state.sprite, from_.x(), from_.y(), pixel.x(), pixel.y(), sets_);
+        from = from_;
+        redraw = true;
         changed_ = drawn_ | lineBounds(from_, pixel);
         name = QStringLiteral("%1 on %2").arg(sets_ ? QStringLiteral("Line") : QStringLiteral("Erase line"),
                                               widgets::poseName(pose_));
     } else {
-        // From the last point reported, so that a fast move leaves no gap.
-        palvorn::drawLine(state.sprite, last_.x(), last_.y(), pixel.x(), pixel.y(), sets_);
         changed_ = lineBounds(last_, pixel);
     }
     drawn_ |= changed_;
     last_ = pixel;
-    model_.updateLive(std::move(state), name);
+    model_.editLive(
+        [&](palvorn::Sprite& sprite) {
+            if (redraw)
+                sprite = model_.liveBefore().sprite;
+            palvorn::drawLine(sprite, from.x(), from.y(), pixel.x(), pixel.y(), sets_);
+        },
+        name);
 }
 
 void Pen::end()
