@@ -33,22 +33,7 @@ run_suite() {
   failed=$((failed + bad))
 }
 
-# build_tree TREE LOG "TARGETS" CONFIGURE-ARGS...: configures and builds a
-# clang tree (the given targets, or all) with its output in LOG, for a build
-# that runs beside a suite: the suites leave a core idle for a good part of
-# their time, and the build fills it. Its status is the build's.
-build_tree() {
-  local tree="$1" log="$2" targets
-  read -r -a targets <<<"$3"
-  shift 3
-  CC=clang CXX=clang++ cmake -S "$root" -B "$root/$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$log" 2>&1 &&
-    cmake --build "$root/$tree" ${targets[@]+--target "${targets[@]}"} >>"$log" 2>&1
-}
-# show_build LOG STATUS: a build's output (all of it when it failed), then LOG removed.
-show_build() {
-  if [ "$2" = 0 ]; then tail -n 3 "$1"; else cat "$1"; fi
-  rm -f "$1"
-}
+run_suite "$root/build"
 
 # The whole suite again under the sanitizers; a leak, an invalid access or
 # undefined behaviour fails the test it happens in. Only what the suite runs
@@ -57,24 +42,10 @@ show_build() {
 # compiles in half the time of -O2 with full debug information. clang builds
 # this tree, as it does the fuzz tree: with the sanitizers it compiles in two
 # thirds of the time g++ takes, and the suite thus meets a second compiler.
-# It is built while build/'s suite runs.
-asan_log=$(mktemp)
-build_tree build-asan "$asan_log" "" -DPALVORN_SANITIZE=ON -DPALVORN_BENCH=OFF \
-  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" &
-asan_build=$!
-
-run_suite "$root/build"
-
 echo "=== sanitizers: configuring and building build-asan with clang"
-asan_status=0
-wait "$asan_build" || asan_status=$?
-show_build "$asan_log" "$asan_status"
-# The fuzz tree (below) is built while the sanitizer suite runs.
-fuzz_log=$(mktemp)
-build_tree build-fuzz "$fuzz_log" "fuzz_picture fuzz_png fuzz_gif fuzz_jpeg fuzz_webp fuzz_reader" -DPALVORN_FUZZ=ON \
-  -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" &
-fuzz_build=$!
-if [ "$asan_status" = 0 ]; then
+if CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALVORN_SANITIZE=ON \
+  -DPALVORN_BENCH=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null &&
+  cmake --build "$root/build-asan"; then
   export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
   run_suite "$root/build-asan"
   unset ASAN_OPTIONS UBSAN_OPTIONS
@@ -136,10 +107,9 @@ fuzz_judge() {
 }
 
 echo "=== fuzz: configuring and building build-fuzz with clang"
-fuzz_status=0
-wait "$fuzz_build" || fuzz_status=$?
-show_build "$fuzz_log" "$fuzz_status"
-if [ "$fuzz_status" != 0 ]; then
+if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPALVORN_FUZZ=ON -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" >/dev/null &&
+  cmake --build "$root/build-fuzz" --target fuzz_picture fuzz_png fuzz_gif fuzz_jpeg fuzz_webp fuzz_reader; }; then
   closing+=("fuzz: build-fuzz did not build")
   failures=$((failures + 1))
   failed=$((failed + 1))
