@@ -237,7 +237,7 @@ int takeOptions(const QCommandLineParser& parser, palvorn::Enemy& enemy, PoseSte
         const std::string word = parser.value(convert).toStdString();
         const auto mode = palvorn::convertModeFromWord(word);
         if (!mode)
-            return refuse("--convert", "\"" + word + "\" is not a conversion; the conversions are " + modeWords(", "));
+            return refuse("--convert", inQuotes(word) + " is not a conversion; the conversions are " + modeWords(", "));
         steps.conversion.mode = *mode;
         pose.convertGiven = true;
     }
@@ -280,7 +280,7 @@ int takeOptions(const QCommandLineParser& parser, palvorn::Enemy& enemy, PoseSte
         for (std::string_view entry : palvorn::kItems)
             items += std::string(entry) + ", ";
         return refuse(std::string(valueField(Field::Item).option),
-                      "\"" + item + "\" is not an item; the items are " + items + "or none");
+                      inQuotes(item) + " is not an item; the items are " + items + "or none");
     }
     s.itemText = std::string(palvorn::kItems[static_cast<std::size_t>(s.item)]);
     return kDone;

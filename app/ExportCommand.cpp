@@ -36,7 +36,7 @@ int run(const QStringList& args)
                                 "file to write; " + std::to_string(words.size()) + " given");
     const std::optional<exporting::Kind> kind = exporting::kindOfWord(words[0]);
     if (!kind)
-        return refuse("export", "\"" + words[0].toStdString() + "\" is not sheet, battle or screen");
+        return refuse("export", inQuotes(words[0].toStdString()) + " is not sheet, battle or screen");
     palvorn::Enemy enemy;
     if (const int refused = readEnemyArgument(words[1], enemy))
         return refused;

@@ -28,16 +28,6 @@ std::string local(const QString& text)
     return text.toLocal8Bit().toStdString();
 }
 
-// TEXT in double quotes. Built by appending: GCC 12 warns falsely
-// (-Wrestrict) about a literal placed before a temporary string.
-std::string quoted(const QString& text)
-{
-    std::string result = "\"";
-    result += local(text);
-    result += '"';
-    return result;
-}
-
 // --cable and --calc, as the parser takes them and the help lists them.
 QList<QCommandLineOption> sendOptions()
 {
@@ -90,10 +80,10 @@ int runSend(const QStringList& arguments, const calclink::CableFactory& factory,
     const QString calcWord = parser.value(calcOption);
     const auto cable = calclink::cableFromWord(local(cableWord));
     if (!cable)
-        return refuse(err, "--cable", quoted(cableWord) + " is not auto, usb or silverlink");
+        return refuse(err, "--cable", cli::inQuotes(local(cableWord)) + " is not auto, usb or silverlink");
     const auto calc = calclink::calcFromWord(local(calcWord));
     if (!calc)
-        return refuse(err, "--calc", quoted(calcWord) + " is not auto, 83+, 84+ or 84+ce");
+        return refuse(err, "--calc", cli::inQuotes(local(calcWord)) + " is not auto, 83+, 84+ or 84+ce");
     options.cable = *cable;
     options.calc = *calc;
     if (const auto conflict = calclink::choiceConflict(options))

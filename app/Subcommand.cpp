@@ -14,6 +14,16 @@ void say(std::FILE* stream, const std::string& text)
     std::fputc('\n', stream);
 }
 
+std::string inQuotes(std::string_view text)
+{
+    // Built by appending: GCC 12 warns falsely (-Wrestrict) about a literal
+    // put in front of a temporary string.
+    std::string result = "\"";
+    result += text;
+    result += '"';
+    return result;
+}
+
 int refuse(const std::string& what, const std::string& message)
 {
     say(stderr, std::string(kProgram) + ": " + what + ": " + message);

@@ -43,6 +43,8 @@ struct Subcommand {
 
 // Writes text and a line end to stream.
 void say(std::FILE* stream, const std::string& text);
+// text in double quotes, as a refusal names a word it did not take.
+std::string inQuotes(std::string_view text);
 // "palvorn-enemy-creator: WHAT: MESSAGE" on standard error; kRefused.
 int refuse(const std::string& what, const std::string& message);
 int refuse(const QString& what, const std::string& message);
