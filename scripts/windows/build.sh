@@ -36,20 +36,10 @@ log() { printf '== %s\n' "$*"; }
 
 # Installs the Debian packages the cross-build needs (only those missing).
 install_packages() {
-  local wanted=(
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    mingw-w64-x86-64-dev libwine-dev dpkg-dev cmake ninja-build qt6-base-dev
+  "$root/scripts/install-missing.sh" \
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+    mingw-w64-x86-64-dev libwine-dev dpkg-dev cmake ninja-build qt6-base-dev \
     autoconf automake libtool nasm zip file
-  ) missing=() p
-  for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    log "installing ${missing[*]}"
-    local sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
 }
 
 # Fetches and unpacks Debian's source package $1 into $cache/src/$1 (once).

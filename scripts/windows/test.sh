@@ -18,21 +18,12 @@ out="$root/build-windows"
 
 # The windows need a display: run under a virtual one unless there is one.
 if [ -z "${DISPLAY:-}" ] && [ -z "${PALVORN_UNDER_XVFB:-}" ]; then
-  command -v xvfb-run >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends xvfb xauth >/dev/null
+  "$root/scripts/install-missing.sh" xvfb xauth >/dev/null
   PALVORN_UNDER_XVFB=1 exec xvfb-run -a -s '-screen 0 1400x900x24' "$0" "$@"
 fi
 
 install_packages() {
-  local wanted=(wine wine64 fonts-wine xvfb xauth xdotool xclip imagemagick unzip gcc-mingw-w64-x86-64-posix) missing=() p
-  for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    echo "Installing missing packages: ${missing[*]}"
-    local sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
+  "$root/scripts/install-missing.sh" wine wine64 fonts-wine xvfb xauth xdotool xclip imagemagick unzip gcc-mingw-w64-x86-64-posix
 }
 install_packages
 
