@@ -31,11 +31,6 @@ const ModeNames& namesOf(ConvertMode mode)
     throw std::invalid_argument("unknown conversion");
 }
 
-bool validLevel(std::uint16_t level)
-{
-    return level <= GreyPicture::kWhite || level >= GreyPicture::kTransparent;
-}
-
 // Whether a level takes part in a conversion by its luminance; faint and
 // transparent pixels are clear whatever the mode.
 bool opaqueEnough(std::uint16_t level)
@@ -124,7 +119,23 @@ GreyPicture::GreyPicture(int width, int height, std::initializer_list<std::uint1
 {
 }
 
-GreyPicture::GreyPicture(int width, int height, Levels levels)
+GreyPicture::GreyPicture(int width, int height, Levels levels) : GreyPicture(width, height, std::move(levels), Checked{})
+{
+    // One pass without an early exit, which the compiler vectorises; the
+    // level named is found only once one is known to be wrong.
+    // A level is wrong exactly when level - kWhite - 1 (in 16 bits) is under
+    // kTransparent - kWhite - 1: one compare a level.
+    constexpr std::uint16_t kGap = GreyPicture::kTransparent - GreyPicture::kWhite - 1;
+    unsigned bad = 0;
+    for (std::uint16_t level : levels_)
+        bad |= unsigned(std::uint16_t(level - GreyPicture::kWhite - 1) < kGap);
+    if (bad)
+        for (std::uint16_t level : levels_)
+            if (!GreyPicture::isLevel(level))
+                throw std::invalid_argument("level " + std::to_string(level) + " is no pixel level");
+}
+
+GreyPicture::GreyPicture(int width, int height, Levels levels, Checked)
 {
     if (width < 0 || width > Sprite::kMaxSide || height < 0 || height > Sprite::kMaxSide)
         throw std::invalid_argument("picture size " + std::to_string(width) + " x " + std::to_string(height) +
@@ -132,18 +143,6 @@ GreyPicture::GreyPicture(int width, int height, Levels levels)
     if (levels.size() != std::size_t(width) * std::size_t(height))
         throw std::invalid_argument("levels for a picture " + std::to_string(width) + " x " +
                                     std::to_string(height) + " are " + std::to_string(levels.size()) + " long");
-    // One pass without an early exit, which the compiler vectorises; the
-    // level named is found only once one is known to be wrong.
-    // A level is wrong exactly when level - kWhite - 1 (in 16 bits) is under
-    // kTransparent - kWhite - 1: one compare a level.
-    constexpr std::uint16_t kGap = GreyPicture::kTransparent - GreyPicture::kWhite - 1;
-    unsigned bad = 0;
-    for (std::uint16_t level : levels)
-        bad |= unsigned(std::uint16_t(level - GreyPicture::kWhite - 1) < kGap);
-    if (bad)
-        for (std::uint16_t level : levels)
-            if (!validLevel(level))
-                throw std::invalid_argument("level " + std::to_string(level) + " is no pixel level");
     width_ = width;
     height_ = height;
     levels_ = std::move(levels);

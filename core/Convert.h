@@ -93,6 +93,8 @@ public:
     static constexpr std::uint16_t kBlack = 0xFFFF;
     // Levels under this look dark: a luminance under a quarter of full scale.
     static constexpr std::uint16_t kDarkBelow = 6375;
+    // Whether v is one of the levels above.
+    static constexpr bool isLevel(std::uint16_t v) { return v <= kWhite || v >= kTransparent; }
 
     // Levels as a picture keeps them: a large picture's in memory that may
     // be backed by huge pages, as packed rows are. Levels(n) leaves them unset.
@@ -104,6 +106,11 @@ public:
     GreyPicture(int width, int height, Levels levels);
     GreyPicture(int width, int height, const std::vector<std::uint16_t>& levels);
     GreyPicture(int width, int height, std::initializer_list<std::uint16_t> levels);
+    // For levels their maker has held to the rules above as it wrote each
+    // one (a picture decoder does, as it packs each row): only the sides and
+    // the length are checked, sparing a second pass over a large picture.
+    struct Checked {};
+    GreyPicture(int width, int height, Levels levels, Checked);
 
     int width() const { return width_; }
     int height() const { return height_; }

@@ -4,6 +4,13 @@
 #include <utility>
 #include <cstring>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+#include "OpaqueRow.h"
+
 namespace pictures {
 
 void checkBound(qint64 width, qint64 height)
@@ -16,7 +23,8 @@ void checkBound(qint64 width, qint64 height)
 }
 
 Canvas::Canvas(int width, int height, Rows rows)
-    : width_(width),
+    : rows_(rows),
+      width_(width),
       height_(height),
       perRow_(palvorn::bytesPerRow(width)),
       levels_(std::size_t(width) * std::size_t(height)),
@@ -26,6 +34,28 @@ Canvas::Canvas(int width, int height, Rows rows)
 {
     if (rows == Rows::MayBeLeft)
         std::fill(levels_.begin(), levels_.end(), palvorn::GreyPicture::kTransparent);
+    else
+        prefaultLevels();
+}
+
+void Canvas::prefaultLevels()
+{
+#ifdef MADV_POPULATE_WRITE
+    // From about a 1500 × 1500 picture on, the clearing takes far longer than
+    // starting a thread.
+    constexpr std::size_t kFrom = std::size_t(4) << 20;
+    const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(levels_.data());
+    const std::uintptr_t first = (start + page - 1) / page * page;
+    const std::uintptr_t end = start + levels_.size() * sizeof(Level);
+    if (end - start < kFrom || first >= end)
+        return;
+    // A kernel without it refuses the advice, and the pages are cleared as
+    // they are written.
+    prefault_ = std::jthread([first, end] {
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+    });
+#endif
 }
 
 void Canvas::startAtThreshold(const char* lossyFormat)
@@ -60,18 +90,6 @@ inline Level opaqueLevel(unsigned r, unsigned g, unsigned b)
     return Level(unsigned(tenth) | (0u - unsigned(luminance == 0)));
 }
 
-PALVORN_ROW_LOOP void levelsBgr(const std::uint8_t* __restrict p, Level* __restrict out, int n)
-{
-    for (int x = 0; x < n; ++x)
-        out[x] = opaqueLevel(p[3 * x + 2], p[3 * x + 1], p[3 * x]);
-}
-
-PALVORN_ROW_LOOP void levelsRgb(const std::uint8_t* __restrict p, Level* __restrict out, int n)
-{
-    for (int x = 0; x < n; ++x)
-        out[x] = opaqueLevel(p[3 * x], p[3 * x + 1], p[3 * x + 2]);
-}
-
 PALVORN_ROW_LOOP void levelsGrey(const std::uint8_t* __restrict p, Level* __restrict out, int n)
 {
     for (int x = 0; x < n; ++x)
@@ -91,13 +109,13 @@ PALVORN_ROW_LOOP void levelsRgba(const std::uint8_t* __restrict p, Level* __rest
 }
 
 // Each level's flags: bit 0 set (pure black), bit 1 marked (looks dark but
-// is clear); an invalid level has both.
+// is clear); a number that is no level (kInvalid among them) has both.
 PALVORN_ROW_LOOP void flagsOf(const Level* __restrict levels, std::uint8_t* __restrict out, int n)
 {
     using palvorn::GreyPicture;
     for (int x = 0; x < n; ++x) {
         const Level v = levels[x];
-        const unsigned invalid = v == kInvalid;
+        const unsigned invalid = !GreyPicture::isLevel(v);
         const unsigned set = (v == GreyPicture::kBlack) | invalid;
         const unsigned marked = (v < GreyPicture::kDarkBelow) | (v == GreyPicture::kFaintDark) | invalid;
         out[x] = std::uint8_t(set | marked << 1);
@@ -109,11 +127,11 @@ PALVORN_ROW_LOOP void flagsOf(const Level* __restrict levels, std::uint8_t* __re
 PALVORN_ROW_LOOP bool thresholdFlagsOf(const Level* __restrict levels, std::uint8_t* __restrict out, int n)
 {
     using palvorn::GreyPicture;
-    constexpr unsigned kBelow = palvorn::kDefaultThreshold * 255;
+    constexpr unsigned kBelow = kDefaultThresholdRule.setBelow;
     unsigned black = 0;
     for (int x = 0; x < n; ++x) {
         const Level v = levels[x];
-        const unsigned invalid = v == kInvalid;
+        const unsigned invalid = !GreyPicture::isLevel(v);
         const unsigned isBlack = v == GreyPicture::kBlack;
         black |= isBlack;
         const unsigned set = (v < kBelow) | isBlack;
@@ -127,14 +145,19 @@ PALVORN_ROW_LOOP bool thresholdFlagsOf(const Level* __restrict levels, std::uint
 
 void Canvas::packBgr(int y, const std::uint8_t* pixels)
 {
-    levelsBgr(pixels, levelRow(y), width_);
-    packLevels(y);
+    packOpaque(y, pixels, kBgrWeights);
 }
 
 void Canvas::packRgb(int y, const std::uint8_t* pixels)
 {
-    levelsRgb(pixels, levelRow(y), width_);
-    packLevels(y);
+    packOpaque(y, pixels, kRgbWeights);
+}
+
+void Canvas::packOpaque(int y, const std::uint8_t* pixels, ChannelWeights weights)
+{
+    const OpaqueRule rule = lossyFormat_ ? kDefaultThresholdRule : kExactBlackRule;
+    anyPureBlack_ |= packOpaqueRow(pixels, width_, weights, rule, levelRow(y), setRow(y), markRow(y));
+    ++rowsPacked_;
 }
 
 void Canvas::packGrey(int y, const std::uint8_t* pixels)
@@ -174,6 +197,8 @@ bool Canvas::packLevels(int y)
         m[i] = std::uint8_t(mb & ~sb);
         bad |= sb & mb;
     }
+    ++rowsPacked_;
+    noLevelSeen_ |= bad != 0;
     return bad == 0;
 }
 
@@ -198,10 +223,18 @@ void Canvas::clearRows(int from, int to)
 
 TakenPicture Canvas::finish()
 {
+    if (prefault_.joinable())
+        prefault_.join();
+    // A decoder refuses a picture with a number that is no level as it packs
+    // the row; these only hold if one did not. Then every level has been
+    // checked, and the picture need not check them again.
+    if (noLevelSeen_ || (rows_ == Rows::AllWritten && rowsPacked_ < height_))
+        damaged();
     TakenPicture taken;
     taken.sprite = palvorn::Sprite(width_, height_, std::move(set_));
     taken.marked = palvorn::Sprite(width_, height_, std::move(mark_));
-    taken.picture = std::make_shared<const palvorn::GreyPicture>(width_, height_, std::move(levels_));
+    taken.picture = std::make_shared<const palvorn::GreyPicture>(width_, height_, std::move(levels_),
+                                                                 palvorn::GreyPicture::Checked{});
     if (lossyFormat_) {
         taken.conversion = {palvorn::ConvertMode::Threshold, palvorn::kDefaultThreshold, palvorn::kMaxScale};
         taken.note = thresholdNote(lossyFormat_, anyPureBlack_);

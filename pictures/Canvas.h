@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "Failure.h"
@@ -30,13 +31,15 @@ void checkBound(qint64 width, qint64 height);
 // JPEG or WebP with pure black in it, kLossyThresholdNote naming it).
 QString thresholdNote(const char* lossyFormat, bool anyPureBlack);
 
+struct ChannelWeights;  // OpaqueRow.h
+
 // The picture being written, as levels, and from them its Exact black
 // sprite and marks as packed rows (leftmost pixel in the highest bit), row
 // by row while the row is still in the cache. All transparent to begin with.
 class Canvas {
 public:
-    // Whether the decoder writes every row or throws (its levels then need
-    // no clearing first), or may leave rows or pixels unwritten.
+    // Whether the decoder packs every row, once each, or throws (its levels
+    // then need no clearing first), or may leave rows or pixels unwritten.
     enum class Rows { MayBeLeft, AllWritten };
 
     // Within the bound (checkBound first).
@@ -88,11 +91,18 @@ public:
 private:
     // Packs row y's levels into its set and marked bits.
     bool packLevels(int y);
+    // Row y from opaque three-channel pixels weighted so.
+    void packOpaque(int y, const std::uint8_t* pixels, ChannelWeights weights);
+    // When every row will be written: a large picture's levels are fresh
+    // memory, which the kernel would clear a page at a time as the decoder
+    // first writes it; prefault_ has them cleared meanwhile instead.
+    void prefaultLevels();
 
     Level* levelRow(int y) { return levels_.data() + std::size_t(y) * std::size_t(width_); }
     std::uint8_t* setRow(int y) { return set_.data() + std::size_t(y) * std::size_t(perRow_); }
     std::uint8_t* markRow(int y) { return mark_.data() + std::size_t(y) * std::size_t(perRow_); }
 
+    Rows rows_;
     int width_;
     int height_;
     int perRow_;
@@ -102,6 +112,11 @@ private:
     std::vector<std::uint8_t> looks_;  // one row's set (bit 0) and marked (bit 1) flags, a byte a pixel
     const char* lossyFormat_ = nullptr;  // packed at Threshold when not null
     bool anyPureBlack_ = false;
+    int rowsPacked_ = 0;  // by the pack functions, a row each call
+    bool noLevelSeen_ = false;  // a number that is no level was packed
+    // Clears the fresh memory of a large picture's levels ahead of the rows,
+    // on another core; joined before the levels are handed on or freed.
+    std::jthread prefault_;
 };
 
 }  // namespace pictures

@@ -262,7 +262,7 @@ GreyPicture oriented(const GreyPicture& picture, int o)
             levels[std::size_t(ty) * std::size_t(ow) + std::size_t(tx)] = row[x];
         }
     }
-    return GreyPicture(ow, oh, std::move(levels));
+    return GreyPicture(ow, oh, std::move(levels), GreyPicture::Checked{});  // the same levels, moved
 }
 
 }  // namespace

@@ -105,6 +105,8 @@ private slots:
     void bound();
     void savedSpriteComesBack_data();
     void savedSpriteComesBack();
+    void opaqueRows_data();
+    void opaqueRows();
 };
 
 void TestKeptPicture::keptLevels_data()
@@ -253,6 +255,50 @@ void TestKeptPicture::savedSpriteComesBack()
     QVERIFY(taken.sprite == sprite);
     QVERIFY(taken.marked == palvorn::Sprite(sprite.width(), sprite.height()));  // black and white: nothing marked
     checkAgreement(taken);
+}
+
+void TestKeptPicture::opaqueRows_data()
+{
+    // Rows of opaque colour are taken sixteen pixels at a time where the
+    // processor allows, the rest one at a time: widths on either side of
+    // both, in a bitmap (blue first, Exact black) and a JPEG (red first,
+    // Threshold), whose levels are checked against Qt's own reading.
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QImage>("pixels");
+    for (const int width : {1, 7, 8, 9, 15, 16, 17, 31, 32, 33, 100}) {
+        QImage image(width, 3, QImage::Format_RGB888);
+        std::uint32_t seed = std::uint32_t(width);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < width; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const int r = int(seed >> 24), g = int(seed >> 16 & 255), b = int(seed >> 8 & 255);
+                // Pure black, one step from it, dark, and any colour.
+                const QRgb kinds[] = {qRgb(0, 0, 0), qRgb(0, r & 1, 1 - (r & 1)), qRgb(r / 4, g / 4, b / 4),
+                                      qRgb(r, g, b)};
+                image.setPixel(x, y, kinds[seed >> 6 & 3]);
+            }
+        const QByteArray bmp = encoded(image, "bmp");
+        QTest::addRow("bitmap %d wide", width) << bmp << image;
+        const QByteArray jpeg = encoded(image, "jpg");
+        QTest::addRow("JPEG %d wide", width) << jpeg << QImage::fromData(jpeg, "JPEG");
+    }
+}
+
+void TestKeptPicture::opaqueRows()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QImage, pixels);
+    const TakenPicture taken = takePictureData(bytes, QStringLiteral("rows"));
+    checkAgreement(taken);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(taken.picture->width(), pixels.width());
+    QCOMPARE(taken.picture->height(), pixels.height());
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x) {
+            const QRgb c = pixels.pixel(x, y);
+            QCOMPARE(taken.picture->level(x, y), palvorn::greyLevel8(qRed(c), qGreen(c), qBlue(c), 255));
+        }
 }
 
 QTEST_GUILESS_MAIN(TestKeptPicture)
