@@ -19,7 +19,10 @@ PACKAGES=(
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/install-missing.sh" "${PACKAGES[@]}"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# clang builds the whole tree in about 120 s on two cores where g++ takes
+# 210 s; g++ still builds the program, warnings checked, for Windows.
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 targets=()
 if (($#)); then targets=(--target "$@"); fi
 cmake --build "$root/build" "${targets[@]}"

@@ -40,8 +40,8 @@ run_suite "$root/build"
 # is built there: the benchmarks are timed in build/, not here. -O1 with line
 # tables is what the sanitizers need for speed and for their reports, and
 # compiles in half the time of -O2 with full debug information. clang builds
-# this tree, as it does the fuzz tree: with the sanitizers it compiles in two
-# thirds of the time g++ takes, and the suite thus meets a second compiler.
+# this tree, as it does build/ and the fuzz tree: with the sanitizers it
+# compiles in two thirds of the time g++ takes.
 echo "=== sanitizers: configuring and building build-asan with clang"
 if CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALVORN_SANITIZE=ON \
   -DPALVORN_BENCH=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null &&
