@@ -18,7 +18,9 @@ run_suite() {
   local log line total bad
   log=$(mktemp)
   echo "=== ctest in $1"
-  if ! ctest --test-dir "$1" --output-on-failure --parallel 2 2>&1 | tee "$log"; then failures=$((failures + 1)); fi
+  # Three at a time on two cores: several window tests spend much of their
+  # time waiting for a build they watch to end, and leave a core idle.
+  if ! ctest --test-dir "$1" --output-on-failure --parallel 3 2>&1 | tee "$log"; then failures=$((failures + 1)); fi
   line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
   rm -f "$log"
   if [ -z "$line" ]; then  # a suite that ran nothing has failed
@@ -33,36 +35,12 @@ run_suite() {
   failed=$((failed + bad))
 }
 
-run_suite "$root/build"
-
-# The whole suite again under the sanitizers; a leak, an invalid access or
-# undefined behaviour fails the test it happens in. Only what the suite runs
-# is built there: the benchmarks are timed in build/, not here. -O1 with line
-# tables is what the sanitizers need for speed and for their reports, and
-# compiles in half the time of -O2 with full debug information. clang builds
-# this tree, as it does build/ and the fuzz tree: with the sanitizers it
-# compiles in two thirds of the time g++ takes.
-echo "=== sanitizers: configuring and building build-asan with clang"
-if CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALVORN_SANITIZE=ON \
-  -DPALVORN_BENCH=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null &&
-  cmake --build "$root/build-asan"; then
-  export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
-  run_suite "$root/build-asan"
-  unset ASAN_OPTIONS UBSAN_OPTIONS
-else
-  closing+=("sanitizers: build-asan did not build")
-  failures=$((failures + 1))
-  failed=$((failed + 1))
-fi
-
 # Picture taking and enemy file reading fuzzed for a bounded time, split
 # between the targets (any bytes from bitmap seeds, the PNG path, the GIF
-# path, the JPEG path, the WebP path, the enemy file reader), each from its committed seeds and every past
-# find; new inputs go to a scratch folder, a find to build-fuzz/. Each target
-# is one process on one core, so two run at a time; their reports follow in
-# this order. -O1 with line tables is the usual fuzzing build: it compiles in
-# far less time than -O2 with full debug information and still names the
-# lines of a find's stack.
+# path, the JPEG path, the WebP path, the enemy file reader), each from its
+# committed seeds and every past find; new inputs go to a scratch folder, a
+# find to build-asan/. Each target is one process on one core, so two run at
+# a time; their reports follow in this order.
 # Each entry: target:seeds:dictionary:past finds.
 fuzz_targets=(fuzz_picture:corpus::regressions fuzz_png:corpus-png:png.dict:regressions
   fuzz_gif:corpus-gif:gif.dict:regressions fuzz_jpeg:corpus-jpeg::regressions fuzz_webp:corpus-webp::regressions
@@ -71,21 +49,21 @@ fuzz_seconds=7  # each: 42 in all
 fuzz_at_once=2
 
 # fuzz_start ENTRY: starts one target in the background; its output goes to
-# build-fuzz/TARGET.log, its exit status to build-fuzz/TARGET.status.
+# build-asan/TARGET.log, its exit status to build-asan/TARGET.status.
 fuzz_start() {
   local target seeds dict finds options
   IFS=: read -r target seeds dict finds <<<"$1"
   options=(-max_total_time=$fuzz_seconds -rss_limit_mb=300 -timeout=10 -print_final_stats=1
-    -artifact_prefix="$root/build-fuzz/$target-")
+    -artifact_prefix="$root/build-asan/$target-")
   if [ -n "$dict" ]; then options+=(-dict="$root/fuzz/$dict"); fi
   echo "=== fuzz: $target for $fuzz_seconds seconds"
   (
     scratch=$(mktemp -d)
     status=0
-    ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=32 "$root/build-fuzz/fuzz/$target" "${options[@]}" \
-      "$scratch" "$root/fuzz/$seeds" "$root/fuzz/$finds" >"$root/build-fuzz/$target.log" 2>&1 || status=$?
+    ASAN_OPTIONS=detect_leaks=1:quarantine_size_mb=32 "$root/build-asan/fuzz/$target" "${options[@]}" \
+      "$scratch" "$root/fuzz/$seeds" "$root/fuzz/$finds" >"$root/build-asan/$target.log" 2>&1 || status=$?
     rm -rf "$scratch"
-    echo "$status" >"$root/build-fuzz/$target.status"
+    echo "$status" >"$root/build-asan/$target.status"
   ) &
 }
 
@@ -93,8 +71,8 @@ fuzz_start() {
 fuzz_judge() {
   local target log runs
   target=${1%%:*}
-  log="$root/build-fuzz/$target.log"
-  if [ "$(cat "$root/build-fuzz/$target.status" 2>/dev/null)" = 0 ]; then
+  log="$root/build-asan/$target.log"
+  if [ "$(cat "$root/build-asan/$target.status" 2>/dev/null)" = 0 ]; then
     runs=$(grep -E 'number_of_executed_units' "$log" | awk '{print $2}' || true)
     closing+=("fuzz: $target, no crash in ${runs:-?} runs")
     passed=$((passed + 1))
@@ -106,23 +84,43 @@ fuzz_judge() {
   fi
 }
 
-echo "=== fuzz: configuring and building build-fuzz with clang"
-if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DPALVORN_FUZZ=ON -DBUILD_TESTING=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" >/dev/null &&
-  cmake --build "$root/build-fuzz" --target fuzz_picture fuzz_png fuzz_gif fuzz_jpeg fuzz_webp fuzz_reader; }; then
-  closing+=("fuzz: build-fuzz did not build")
-  failures=$((failures + 1))
-  failed=$((failed + 1))
-else
+# fuzz_all: every target, fuzz_at_once at a time.
+fuzz_all() {
   for ((i = 0; i < ${#fuzz_targets[@]}; i += fuzz_at_once)); do
     batch=("${fuzz_targets[@]:i:fuzz_at_once}")
     for entry in "${batch[@]}"; do
-      rm -f "$root/build-fuzz/${entry%%:*}.status"
+      rm -f "$root/build-asan/${entry%%:*}.status"
       fuzz_start "$entry"
     done
     wait
     for entry in "${batch[@]}"; do fuzz_judge "$entry"; done
   done
+}
+
+run_suite "$root/build"
+
+# One instrumented tree for the rest: the whole suite again under the
+# sanitizers, where a leak, an invalid access or undefined behaviour fails
+# the test it happens in, and the fuzz targets, which need the same
+# sanitizers and coverage instrumentation of everything they link. Sharing
+# the tree saves compiling the libraries a third time. Only what the suite
+# and the fuzz run use is built there: the benchmarks are timed in build/.
+# -O1 with line tables is what the sanitizers and fuzzing need for speed and
+# for their reports, and compiles in half the time of -O2 with full debug
+# information. clang builds this tree, as it does build/: with the
+# sanitizers it compiles in two thirds of the time g++ takes.
+echo "=== sanitizers and fuzzing: configuring and building build-asan with clang"
+if ! { CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPALVORN_FUZZ=ON -DPALVORN_BENCH=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" >/dev/null &&
+  cmake --build "$root/build-asan"; }; then
+  closing+=("sanitizers and fuzzing: build-asan did not build")
+  failures=$((failures + 1))
+  failed=$((failed + 1))
+else
+  export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
+  run_suite "$root/build-asan"
+  unset ASAN_OPTIONS UBSAN_OPTIONS
+  fuzz_all
 fi
 
 # The Debian package made from build/, checked as a user receives it; each
