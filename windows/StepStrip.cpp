@@ -39,7 +39,12 @@ void StepStrip::showPoses(const std::array<palvorn::Sprite, palvorn::kPoses>& sp
         QToolButton* thumb = StepThumb[index];
         const QString word = QString::fromLatin1(palvorn::poseWord(i).data(), qsizetype(palvorn::poseWord(i).size()));
         thumb->setIcon(QPixmap::fromImage(render::renderBox(sprite, {}, kThumbnailBox)));
-        thumb->setText(sprite.isEmpty() ? word + QStringLiteral("\nmissing") : word);
+        // Always two lines, so the strip and the editor below keep their
+        // places as poses are filled.
+        const int bytes = sprite.packedSize();
+        thumb->setText(word + QLatin1Char('\n') +
+                       (sprite.isEmpty() ? QStringLiteral("missing")
+                                         : bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes)));
         thumb->setStyleSheet(sprite.packedSize() > palvorn::kSizeLimit ? QString::fromLatin1(kWarningStyle)
                                                                        : QString());
         thumb->setChecked(i == current);

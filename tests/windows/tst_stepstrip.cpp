@@ -1,5 +1,5 @@
-// The strip of the five steps: each pose packed and small under its word,
-// "missing" for an empty one, the warning colour over the packing limit, a
+// The strip of the five steps: each pose packed and small over its word and
+// its size, "missing" for an empty one, the warning colour over the packing limit, a
 // click asking for that step and the current step checked.
 #include <QtTest>
 
@@ -56,7 +56,8 @@ void TestStepStrip::showsEachPose()
     QVERIFY(poses[2].packedSize() > palvorn::kSizeLimit);
     strip.showPoses(poses, 1);
 
-    const QStringList texts = {"normal", "high attack", "low attack", "special attack\nmissing", "hurt\nmissing"};
+    const QStringList texts = {"normal\n3 bytes", "high attack\n1 byte", "low attack\n512 bytes",
+                               "special attack\nmissing", "hurt\nmissing"};
     for (int i = 0; i < palvorn::kPoses; ++i) {
         QToolButton* t = thumb(strip, i);
         QVERIFY(t);
@@ -71,13 +72,17 @@ void TestStepStrip::showsEachPose()
         QCOMPARE(shown, expected);
     }
 
-    // Drawn again: a filled pose loses its note and its colour, the check moves.
+    // Drawn again: a filled pose loses its note and its colour, the check
+    // moves, and the strip keeps its height, so the editor below stays put.
+    const int height = strip.sizeHint().height();
     auto mended = poses;
     mended[2] = sprite(1, {"X"});
+    mended[3] = sprite(1, {"X"});
     mended[4] = sprite(1, {"X"});
     strip.showPoses(mended, 4);
     QCOMPARE(thumb(strip, 2)->styleSheet(), QString());
-    QCOMPARE(thumb(strip, 4)->text(), QStringLiteral("hurt"));
+    QCOMPARE(thumb(strip, 4)->text(), QStringLiteral("hurt\n1 byte"));
+    QCOMPARE(strip.sizeHint().height(), height);
     QVERIFY(!thumb(strip, 1)->isChecked());
     QVERIFY(thumb(strip, 4)->isChecked());
 }
