@@ -7,7 +7,7 @@
 
 #include "Render.h"
 #include "Rules.h"
-#include "WarningStyle.h"
+#include "Widgets.h"
 
 StepStrip::StepStrip(QWidget* parent) : QWidget(parent)
 {
@@ -45,8 +45,7 @@ void StepStrip::showPoses(const std::array<palvorn::Sprite, palvorn::kPoses>& sp
         thumb->setText(word + QLatin1Char('\n') +
                        (sprite.isEmpty() ? QStringLiteral("missing")
                                          : bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes)));
-        thumb->setStyleSheet(sprite.packedSize() > palvorn::kSizeLimit ? QString::fromLatin1(kWarningStyle)
-                                                                       : QString());
+        widgets::setWarning(thumb, bytes > palvorn::kSizeLimit);
         thumb->setChecked(i == current);
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The one colour the windows give a warning in (an over-limit sprite, a
-// name that cannot be used, an item that is not on the list), as a style
-// sheet for a label's or a button's text. widgets::setWarning applies it.
+// name that cannot be used, an item that is not on the list), for a label's
+// or a button's text. widgets::setWarning applies it.
 
-inline constexpr char kWarningStyle[] = "color: #b00000";
+#include <QRgb>
+
+inline constexpr QRgb kWarningColour = qRgb(0xb0, 0x00, 0x00);

@@ -46,11 +46,21 @@ QFrame* line(QWidget* parent, const char* name, QPalette::ColorRole colour)
     return made;
 }
 
-void setWarning(QLabel* label, bool warning)
+void setWarning(QWidget* widget, bool warning)
 {
-    const QString style = warning ? QString::fromLatin1(kWarningStyle) : QString();
-    if (label->styleSheet() != style)
-        label->setStyleSheet(style);
+    // The palette, not a style sheet: a style sheet taken away again leaves
+    // the widget in the application's font instead of its window's.
+    QPalette palette;  // nothing resolved: every colour inherited
+    if (warning)
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            palette.setColor(role, QColor(kWarningColour));
+    if (showsWarning(widget) != warning)
+        widget->setPalette(palette);
+}
+
+bool showsWarning(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::WindowText) == QColor(kWarningColour);
 }
 
 void showAction(QPushButton* button, QAction* action)

@@ -29,9 +29,11 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 QLabel* label(QWidget* parent, const char* name, const QString& caption);
 // One pixel line of a palette colour; two of them make the etched separator.
 QFrame* line(QWidget* parent, const char* name, QPalette::ColorRole colour);
-// Shows label's text in the warning colour, or in the normal one. The style
-// is set only when it changes: a style sheet is parsed anew each time.
-void setWarning(QLabel* label, bool warning);
+// Shows the text of a label or a button in the warning colour, or in the
+// colours it inherits; its font stays the window's.
+void setWarning(QWidget* widget, bool warning);
+// Whether widget's text is in the warning colour.
+bool showsWarning(const QWidget* widget);
 // The button runs action when clicked and follows its enabled state and tooltip.
 void showAction(QPushButton* button, QAction* action);
 // The keys of action as the user reads them: "Page Down, Alt+N".

@@ -10,7 +10,7 @@
 #include "Rules.h"
 #include "SpriteRows.h"
 #include "StepStrip.h"
-#include "WarningStyle.h"
+#include "Widgets.h"
 
 using palvorn::Sprite;
 
@@ -51,6 +51,7 @@ private slots:
 void TestStepStrip::showsEachPose()
 {
     StepStrip strip;
+    strip.setFont(QFont(QStringLiteral("Tahoma"), 8));  // as the wizard sets it
     QCOMPARE(strip.objectName(), QStringLiteral("StepStrip"));
     const auto poses = mixedPoses();
     QVERIFY(poses[2].packedSize() > palvorn::kSizeLimit);
@@ -64,7 +65,7 @@ void TestStepStrip::showsEachPose()
         QCOMPARE(t->text(), texts[i]);
         QCOMPARE(t->isChecked(), i == 1);
         // Only the pose over the limit is in the warning colour.
-        QCOMPARE(t->styleSheet(), i == 2 ? QString::fromLatin1(kWarningStyle) : QString());
+        QCOMPARE(widgets::showsWarning(t), i == 2);
         // The thumbnail is the picture box's drawing, fitted small.
         const QImage shown = t->icon().pixmap(StepStrip::kThumbnailBox).toImage().convertToFormat(QImage::Format_RGB32);
         const QImage expected = render::renderBox(poses[static_cast<std::size_t>(i)], {}, StepStrip::kThumbnailBox)
@@ -80,7 +81,9 @@ void TestStepStrip::showsEachPose()
     mended[3] = sprite(1, {"X"});
     mended[4] = sprite(1, {"X"});
     strip.showPoses(mended, 4);
-    QCOMPARE(thumb(strip, 2)->styleSheet(), QString());
+    QVERIFY(!widgets::showsWarning(thumb(strip, 2)));
+    // A warning taken away leaves the text in the window's font.
+    QCOMPARE(thumb(strip, 2)->font(), strip.font());
     QCOMPARE(thumb(strip, 4)->text(), QStringLiteral("hurt\n1 byte"));
     QCOMPARE(strip.sizeHint().height(), height);
     QVERIFY(!thumb(strip, 1)->isChecked());
