@@ -37,8 +37,7 @@ std::string describeEnemy(const Enemy& enemy)
         const Sprite& s = v.sprites[static_cast<std::size_t>(pose)];
         out += '\n';
         out += std::string(poseWord(pose)) + " sprite (" + std::to_string(s.width()) + " x " +
-               std::to_string(s.height()) + ", " + std::to_string(s.packedSize()) +
-               (s.packedSize() == 1 ? " byte):\n" : " bytes):\n");
+               std::to_string(s.height()) + ", " + byteCount(s.packedSize()) + "):\n";
         for (int y = 0; y < s.height(); ++y) {
             for (int x = 0; x < s.width(); ++x)
                 out += s.pixel(x, y) ? 'X' : '.';

@@ -42,6 +42,11 @@ int fieldValue(std::string_view text)
     return value;
 }
 
+std::string byteCount(int bytes)
+{
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
 int hpIncrement(int maxHP, int minHP)
 {
     if (maxHP < 1 || minHP < 1)

@@ -17,6 +17,8 @@ inline constexpr int kScreenHeight = 64;
 inline constexpr int kRobotToOffset = 16;
 // Packed bytes one sprite may hold.
 inline constexpr int kSizeLimit = 200;
+// A count of bytes as a person reads it: "1 byte", "200 bytes".
+std::string byteCount(int bytes);
 // Every number of the value line is assembled into one byte.
 inline constexpr int kByteMin = -128;
 inline constexpr int kByteMax = 255;

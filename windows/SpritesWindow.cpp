@@ -17,6 +17,7 @@
 #include "Platform.h"
 #include "Remembered.h"
 #include "Render.h"
+#include "Rules.h"
 #include "SendProgress.h"
 
 namespace {
@@ -123,9 +124,9 @@ void SpritesWindow::showWritten(const palvorn::Enemy& enemy, const palvorn::Crea
     for (int i = 0; i < palvorn::kPoses; ++i) {
         const auto index = static_cast<std::size_t>(i);
         CopySprite[i]->setPixmap(pictures[index].isNull() ? QPixmap() : QPixmap::fromImage(pictures[index]));
-        CopyCaption[i]->setText(QStringLiteral("%1 (%2 bytes)")
-                                    .arg(QString::fromLatin1(palvorn::poseWord(i).data()))
-                                    .arg(enemy.sprites[index].packedSize()));
+        CopyCaption[i]->setText(QStringLiteral("%1 (%2)")
+                                    .arg(QString::fromLatin1(palvorn::poseWord(i).data()),
+                                         QString::fromStdString(palvorn::byteCount(enemy.sprites[index].packedSize()))));
     }
     const QFileInfo source(QString::fromStdU16String(outcome.source.u16string()));
     writtenFolder_ = source.absolutePath();

@@ -43,8 +43,7 @@ void StepStrip::showPoses(const std::array<palvorn::Sprite, palvorn::kPoses>& sp
         // places as poses are filled.
         const int bytes = sprite.packedSize();
         thumb->setText(word + QLatin1Char('\n') +
-                       (sprite.isEmpty() ? QStringLiteral("missing")
-                                         : bytes == 1 ? QStringLiteral("1 byte") : QStringLiteral("%1 bytes").arg(bytes)));
+                       (sprite.isEmpty() ? QStringLiteral("missing") : QString::fromStdString(palvorn::byteCount(bytes))));
         widgets::setWarning(thumb, bytes > palvorn::kSizeLimit);
         thumb->setChecked(i == current);
     }
